@@ -1,0 +1,59 @@
+// The control map: every control of the unit, where it is drawn, and what has passed on
+// the current page. All tables share one control index:
+//   0..127      any-channel entries (index = note or controller number)
+//   128..2175   channel entries, index = channel(1..16) * 128 + number
+#ifndef MIDI_CONTROL_MAP_H
+#define MIDI_CONTROL_MAP_H
+
+#include <cstdint>
+
+#include "app/shared_word.h"
+
+constexpr int kControlCount = 2176;
+constexpr int kAnyChannelCount = 128;
+constexpr int kChannelCount = 16;
+
+enum class ControlKind { Note, Controller };
+
+struct ControlRect {
+  int32_t x, y, width, height;
+};
+
+struct ControlMap {
+  // Definitions: written by the settings load before any MIDI port opens, read-only after.
+  int16_t noteDefined[kControlCount];
+  int16_t controllerDefined[kControlCount];
+  ControlRect noteRect[kControlCount];
+  ControlRect controllerRect[kControlCount];
+  int32_t receiveFlag[kControlCount];
+  // Page state: set by the MIDI callback thread, cleared by the window thread.
+  Shared<int16_t> noteTested[kControlCount];
+  Shared<int16_t> controllerTested[kControlCount];
+  Shared<int16_t> controllerMin[kControlCount];
+  Shared<int16_t> controllerMax[kControlCount];
+  // Channel nibble of the last message that passed an any-channel control.
+  Shared<int16_t> lastAnyChannel{15};
+};
+
+struct ChannelFilter {
+  Shared<uint8_t> channelEnabled[kChannelCount];  // element k: MIDI channel k + 1
+  Shared<int32_t> selectedChannel{-1};            // 0..15, or -1 for none
+};
+
+extern ControlMap controlMap;
+extern ChannelFilter channelFilter;
+
+inline int anyChannelIndex(int number) { return number; }
+inline int channelIndex(int channel, int number) { return channel * 128 + number; }
+inline int channelOfIndex(int index) { return index / 128; }
+inline int numberOfIndex(int index) { return index % 128; }
+
+// Channel entry (nibble + 1) * 128 + number when the kind defines it, else the number.
+int resolveControlIndex(ControlKind kind, int channelNibble, int number);
+bool isControlEnabled(int index);
+// Back to the state of a fresh page: ranges 64..64, nothing tested.
+void resetPageTables();
+// Everything back to the program-start state (definitions included).
+void clearControlMap();
+
+#endif

@@ -1,0 +1,18 @@
+// Step 5: flashing one receive-flag note at a time on the unit's LEDs.
+#ifndef MIDI_NOTE_RECEIVE_H
+#define MIDI_NOTE_RECEIVE_H
+
+#include <cstdint>
+
+#include "app/shared_word.h"
+
+extern Shared<int16_t> currentRxIndex;  // the control being flashed; read by the MIDI thread
+
+// Called on every timer tick; acts at most once per 100 ms and only in step 5.
+void noteReceiveTick();
+// Milliseconds since system start (GetTickCount on Windows).
+uint32_t systemTickCount();
+// Back to the program-start state (for tests).
+void clearNoteReceive();
+
+#endif

@@ -1,0 +1,45 @@
+// Outcome of the three MIDI tests and the plain-text results report.
+#ifndef REPORT_RESULTS_H
+#define REPORT_RESULTS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "midi/control_map.h"
+
+// Per control index: -1 not part of the test, 0 not passed, 1 passed.
+struct ResultTable {
+  int16_t entry[kControlCount];
+};
+
+extern ResultTable noteResults;        // step 3
+extern ResultTable controllerResults;  // step 4
+extern ResultTable receiveResults;     // step 5
+
+// Keeps what the current page of steps 3-5 passed before its tables are cleared, so that a
+// step of several pages reports the passes of every page. Called before every page reset.
+void collectPageResults();
+// At the end of steps 3, 4 and 5: the step's table from the defined and tested flags.
+void snapshotResults();
+
+// What goes into the "[ASIO Driver]" section.
+struct AsioSummary {
+  char driverName[128];  // empty: no name line
+  int32_t outputCount, inputCount;
+  double sampleRate;
+  int32_t inputLatency, outputLatency;
+};
+
+// The whole report text (CR LF line ends); summary may be null for a unit without audio.
+std::string composeReport(const AsioSummary* summary);
+// The save dialog's name turned into the report's name: "x.abc" -> "x.txt", else + ".txt".
+void applyReportExtension(char* name, size_t capacity);
+// Writes the report; false (and no partial success) when the file could not be created
+// or fully written.
+bool writeReportFile(const char* path, const AsioSummary* summary);
+
+// Asks whether to save and where, writes the report (Win32 layer).
+void offerReport();
+
+#endif

@@ -1,0 +1,17 @@
+// Drawing single controls on the panel picture, red until passed, green once passed.
+// Called on the window thread (painting) and on the MIDI callback thread (a pass).
+#ifndef UI_PANEL_H
+#define UI_PANEL_H
+
+#include <cstdint>
+
+void drawNoteControl(int index);
+void drawControllerControl(int index);
+
+// Lit rows of a meter of height meterHeight for an input level (32768 fills it);
+// levels beyond full scale (float inputs reach 65536) are shown full, never taller.
+int32_t meterLitHeight(int32_t level, int32_t meterHeight);
+// Lowers one stored level after a tick, given the level read at the start of the tick.
+int32_t decayedLevel(int32_t stored, int32_t readLevel);
+
+#endif
