@@ -1,0 +1,3 @@
+#include "audio/asio_host.h"
+
+AsioFacts asioFacts;
