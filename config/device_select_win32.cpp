@@ -1,0 +1,60 @@
+#include "config/device_select.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "config/profile.h"
+#include "config/settings.h"
+#include "ui/main_window_win32.h"
+
+static const char kNoDeviceText[] =
+    "No Velk devices are currently active on your system.\r\n\r\nPlease check that your Velk "
+    "device is connected and powered on, then press OK to continue.";
+static const char kSeveralDevicesText[] =
+    "More than one Velk device is currently active on your system.\r\n\r\nPlease check that "
+    "the Velk device you want to test is the only one\r\nconnected and powered on, then press "
+    "OK to continue.";
+
+// Looks every MIDI input port up in [midi]; returns how many have a device profile, and the
+// name and profile of the last one found.
+static int matchConnectedUnits(const char* launcherPath, char* profile) {
+  int matches = 0;
+  UINT count = midiInGetNumDevs();
+  for (UINT port = 0; port < count; ++port) {
+    MIDIINCAPSA caps;
+    if (midiInGetDevCapsA(port, &caps, sizeof(caps)) != MMSYSERR_NOERROR) {
+      continue;
+    }
+    char value[kValueCapacity];
+    readProfileString(launcherPath, "midi", caps.szPname, value, sizeof(value));
+    if (value[0]) {
+      snprintf(selectedPortName, sizeof(selectedPortName), "%s", caps.szPname);
+      strcpy(profile, value);
+      ++matches;
+    }
+  }
+  return matches;
+}
+
+bool selectDevice() {
+  char launcherPath[kPathCapacity];
+  snprintf(launcherPath, sizeof(launcherPath), "%s%s.ini", exeFolder, programName);
+  char profile[kValueCapacity] = "";
+  for (;;) {
+    int matches = matchConnectedUnits(launcherPath, profile);
+    if (matches == 1) {
+      break;
+    }
+    const char* text = matches == 0 ? kNoDeviceText : kSeveralDevicesText;
+    if (MessageBoxA(nullptr, text, "Velk Analyser", MB_ICONINFORMATION | MB_OKCANCEL) == IDCANCEL) {
+      return false;
+    }
+  }
+  readProfileString(launcherPath, profile, "settings", settingsPath, kValueCapacity);
+  readProfileString(launcherPath, profile, "audio", asioDriverName, kValueCapacity);
+  makeAbsolutePath(settingsPath, sizeof(settingsPath));
+  return true;
+}

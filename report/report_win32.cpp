@@ -1,0 +1,49 @@
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "audio/asio_host.h"
+#include "report/results.h"
+#include "ui/main_window_win32.h"
+
+constexpr size_t kReportNameCapacity = 260;
+
+static bool askReportPath(char* name) {
+  memset(name, 0, 256);
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = mainWindow.get();
+  dialog.lpstrFilter = "Velk Test Results (*.txt)\0*.txt\0";
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = name;
+  dialog.nMaxFile = 256;
+  dialog.Flags = OFN_OVERWRITEPROMPT;
+  if (!GetSaveFileNameA(&dialog)) {
+    return false;
+  }
+  applyReportExtension(name, kReportNameCapacity);
+  return true;
+}
+
+void offerReport() {
+  if (showMessage("Would you like to save the results of your Velk test?", "Velk Analyser",
+                  MB_ICONQUESTION | MB_YESNO) != IDYES) {
+    return;
+  }
+  AsioSummary summary = {};
+  const AsioSummary* audio = describeAsioDriver(summary) ? &summary : nullptr;
+  char name[kReportNameCapacity];
+  // A report that could not be written is never taken as saved: the operator is told and
+  // may choose another name, or cancel the dialog to leave without one.
+  while (askReportPath(name)) {
+    if (writeReportFile(name, audio)) {
+      return;
+    }
+    char text[kReportNameCapacity + 128];
+    snprintf(text, sizeof(text),
+             "The results could not be saved to\r\n%s\r\n\r\nPlease choose another name.", name);
+    showMessage(text, "Velk Analyser", MB_ICONWARNING | MB_OK);
+  }
+}

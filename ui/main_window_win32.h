@@ -1,0 +1,25 @@
+// The main window, its three children and the About box.
+#ifndef UI_MAIN_WINDOW_WIN32_H
+#define UI_MAIN_WINDOW_WIN32_H
+
+#include <windows.h>
+
+#include "app/shared_word.h"
+
+extern char programName[100];
+extern char windowClassName[100];
+
+// Published last in creation; read by the MIDI thread for drawing and text.
+extern Shared<HWND> mainWindow;
+extern HWND textPane;
+extern HWND continueButton;
+extern HWND videoButton;
+
+void registerWindowClass(HINSTANCE instance);
+bool createMainWindow(HINSTANCE instance, int showCommand);
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Message box owned by the main window when it exists.
+int showMessage(const char* text, const char* caption, UINT type);
+
+#endif

@@ -1,0 +1,84 @@
+#include "ui/video_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "config/device_select.h"
+#include "config/profile.h"
+#include "config/settings.h"
+#include "ui/video_command.h"
+
+void showVideoInstructions(int step, int pair) {
+  char key[80];
+  char path[kPathCapacity];
+  for (;;) {
+    videoKey(step, pair, key, sizeof(key));
+    readProfileString(settingsPath, "video", key, path, kValueCapacity);
+    if (path[0]) {
+      break;
+    }
+    bool pairKey = (step == 5 || step == 6) && pair >= 0;
+    if (!pairKey) {
+      return;
+    }
+    pair = -1;
+  }
+  makeAbsolutePath(path, sizeof(path), PathForm::Extended);
+  launchWithRegisteredPlayer(path);
+}
+
+// The unnamed value of HKEY_CLASSES_ROOT\subKey; false when the key or value is missing.
+static bool readClassesDefault(const char* subKey, char* out, DWORD capacity) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  DWORD size = capacity - 1;
+  LONG result =
+      RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) {
+    return false;
+  }
+  out[size < capacity ? size : capacity - 1] = '\0';
+  return true;
+}
+
+static bool findPlayerCommand(const char* fileType, char* out, DWORD capacity) {
+  char subKey[300];
+  for (const char* verb : {"Play", "Open"}) {
+    snprintf(subKey, sizeof(subKey), "%s\\Shell\\%s\\Command", fileType, verb);
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      RegCloseKey(key);
+      return readClassesDefault(subKey, out, capacity);
+    }
+  }
+  return false;
+}
+
+bool launchWithRegisteredPlayer(const char* path) {
+  char extension[kExtensionCapacity];
+  char fileType[256];
+  char commandTemplate[256];
+  char commandLine[kCommandLineCapacity];
+  if (!videoExtension(path, extension, sizeof(extension)) ||
+      !readClassesDefault(extension, fileType, sizeof(fileType)) ||
+      !findPlayerCommand(fileType, commandTemplate, sizeof(commandTemplate)) ||
+      !composePlayerCommand(commandTemplate, path, commandLine, sizeof(commandLine))) {
+    return false;
+  }
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                      nullptr, &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
