@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian 12 (skips what is already there).
+set -euo pipefail
+packages=(cmake make g++ clang lld clang-format libgtest-dev libbenchmark-dev googletest
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xdotool imagemagick fonts-wine
+  python3-pytest)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi

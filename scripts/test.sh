@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: native unit tests (ASan/UBSan), the thread stress
+# test (TSan), benchmarks (figures only), Windows-side tests under Wine, and the end-to-end
+# scenarios (the real program under Wine and Xvfb with the virtual MIDI unit and the
+# loopback ASIO driver). On a fresh Debian 12 machine it installs what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=${VELK_JOBS:-2}
+
+step() { printf '\n=== %s\n' "$*"; }
+
+step "Installing build and test dependencies"
+scripts/install-deps.sh
+
+step "Native build (ASan/UBSan) and unit tests"
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
+
+step "Thread stress test under ThreadSanitizer"
+cmake --preset native-tsan >/dev/null
+cmake --build --preset native-tsan -j "$jobs" --target velk_unit_tests
+TSAN_OPTIONS="halt_on_error=1" build/native-tsan/tests/velk_unit_tests --gtest_filter='Stress*'
+
+step "Benchmarks (figures only)"
+cmake --preset native-bench >/dev/null
+cmake --build --preset native-bench -j "$jobs"
+for bench in build/native-bench/tests/*_bench; do
+  [ -x "$bench" ] && "$bench" --benchmark_min_time=0.2
+done
+
+step "Windows build (MinGW-w64)"
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw -j "$jobs"
+
+step "Test Wine prefix"
+export VELK_WINEPREFIX=${VELK_WINEPREFIX:-$root/build/wineprefix}
+scripts/wine-prefix.sh "$root/build/mingw"
+
+step "Windows-side tests under Wine"
+ctest --preset mingw
+
+step "End-to-end scenarios under Wine and Xvfb"
+VELK_BUILD_DIR="$root/build/mingw" /usr/bin/python3 -m pytest -q tests/e2e
