@@ -43,17 +43,27 @@ struct ChannelFilter {
 extern ControlMap controlMap;
 extern ChannelFilter channelFilter;
 
-inline int anyChannelIndex(int number) { return number; }
-inline int channelIndex(int channel, int number) { return channel * 128 + number; }
-inline int channelOfIndex(int index) { return index / 128; }
-inline int numberOfIndex(int index) { return index % 128; }
+inline int anyChannelIndex(int number) {
+  return number;
+}
+inline int channelIndex(int channel, int number) {
+  return channel * 128 + number;
+}
+inline int channelOfIndex(int index) {
+  return index / 128;
+}
+inline int numberOfIndex(int index) {
+  return index % 128;
+}
 
 // Channel entry (nibble + 1) * 128 + number when the kind defines it, else the number.
+// channelNibble 0..15 and number 0..127: callers reject anything else first.
 int resolveControlIndex(ControlKind kind, int channelNibble, int number);
+// Whether the current page tests an index; false for an index outside the map.
 bool isControlEnabled(int index);
 // Back to the state of a fresh page: ranges 64..64, nothing tested.
 void resetPageTables();
-// Everything back to the program-start state (definitions included).
+// Map and channel filter back to the program-start state, definitions included.
 void clearControlMap();
 
 #endif

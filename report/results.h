@@ -20,8 +20,11 @@ extern ResultTable receiveResults;     // step 5
 // Keeps what the current page of steps 3-5 passed before its tables are cleared, so that a
 // step of several pages reports the passes of every page. Called before every page reset.
 void collectPageResults();
-// At the end of steps 3, 4 and 5: the step's table from the defined and tested flags.
+// At the end of steps 3, 4 and 5: the step's table from the defined flags and what passed
+// on any of the step's pages. Called at the end of every step, before the page reset.
 void snapshotResults();
+// All tables back to the program-start state (for tests).
+void clearResults();
 
 // What goes into the "[ASIO Driver]" section.
 struct AsioSummary {
@@ -34,6 +37,7 @@ struct AsioSummary {
 // The whole report text (CR LF line ends); summary may be null for a unit without audio.
 std::string composeReport(const AsioSummary* summary);
 // The save dialog's name turned into the report's name: "x.abc" -> "x.txt", else + ".txt".
+// Never writes past capacity: a name too long for ".txt" is cut before it.
 void applyReportExtension(char* name, size_t capacity);
 // Writes the report; false (and no partial success) when the file could not be created
 // or fully written.

@@ -1,0 +1,184 @@
+#include "app/sequence.h"
+
+#include "app/page_keys.h"
+#include "audio/asio_host.h"
+#include "config/settings.h"
+#include "midi/control_map.h"
+#include "report/results.h"
+#include "ui/text_pane.h"
+#include "ui/window_ops.h"
+
+Shared<int32_t> currentStep{0};
+Shared<int32_t> currentPage{0};
+Shared<int32_t> currentPair{0};
+
+namespace {
+
+// Step positions (step number - 1) with a role of their own.
+constexpr int kLinkStep = 1;
+constexpr int kNoteStep = 2;
+constexpr int kControllerStep = 3;
+constexpr int kNoteRxStep = 4;
+constexpr int kAudioOutStep = 5;
+constexpr int kAudioInStep = 6;
+
+}  // namespace
+
+int pageCount() {
+  const int step = currentStep.get();
+  int pages = 0;
+  char value[kValueCapacity];
+  while (pages < kMaxPages) {
+    readPageValue(step, pages, value, sizeof value);
+    if (value[0] == '\0') {
+      break;
+    }
+    ++pages;
+  }
+  return pages;
+}
+
+int channelPrefix(int page) {
+  char value[kValueCapacity];
+  readPageValue(currentStep.get(), page, value, sizeof value);
+  const int number = pagePrefixNumber(value);
+  return number >= 1 && number <= kChannelCount ? number - 1 : -1;
+}
+
+void setChannelFilter(bool usePages) {
+  const int step = currentStep.get();
+  if (step != kNoteStep && step != kControllerStep && step != kNoteRxStep) {
+    usePages = false;
+  }
+  for (auto& flag : channelFilter.channelEnabled) {
+    flag.set(1);
+  }
+  channelFilter.selectedChannel.set(-1);
+  if (!usePages) {
+    return;
+  }
+  const int page = currentPage.get();
+  const int channel = channelPrefix(page);
+  if (channel >= 0) {
+    for (auto& flag : channelFilter.channelEnabled) {
+      flag.set(0);
+    }
+    channelFilter.channelEnabled[channel].set(1);
+    channelFilter.selectedChannel.set(channel);
+    return;
+  }
+  // A page without a channel of its own tests every channel that no other page of the step
+  // claims, and the any-channel entries with them.
+  const int pages = pageCount();
+  for (int other = -1; other < pages; ++other) {
+    if (other == page) {
+      continue;
+    }
+    const int claimed = channelPrefix(other);
+    if (claimed >= 0) {
+      channelFilter.channelEnabled[claimed].set(0);
+    }
+  }
+}
+
+static bool untestedControlLeft(const int16_t* defined, const Shared<int16_t>* tested,
+                                const int32_t* receiveFlag) {
+  for (int i = 0; i < kControlCount; ++i) {
+    if (isControlEnabled(i) && defined[i] != 0 && tested[i].get() == 0 &&
+        (receiveFlag == nullptr || receiveFlag[i] != 0)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void checkAutoAdvance() {
+  bool left = false;
+  switch (currentStep.get()) {
+    case kNoteStep:
+      left = untestedControlLeft(controlMap.noteDefined, controlMap.noteTested, nullptr);
+      break;
+    case kControllerStep:
+      left =
+          untestedControlLeft(controlMap.controllerDefined, controlMap.controllerTested, nullptr);
+      break;
+    case kNoteRxStep:
+      left = untestedControlLeft(controlMap.noteDefined, controlMap.noteTested,
+                                 controlMap.receiveFlag);
+      break;
+    default:
+      return;
+  }
+  if (!left) {
+    advance(false);
+  }
+}
+
+static const char* continueCaption(int step) {
+  return step == kLinkStep || step >= kAudioOutStep ? "Continue..." : "Skip Test...";
+}
+
+// The last channel pair of an audio step, or -1 when the step has no pairs to walk.
+static int lastPair(int step) {
+  if (step == kAudioOutStep) {
+    return asioFacts.outputCount.get() / 2 - 1;
+  }
+  if (step == kAudioInStep) {
+    return asioFacts.inputCount.get() / 2 - 1;
+  }
+  return -1;
+}
+
+static int nextEnabledStep(int step) {
+  int next = step + 1;
+  while (next < kFinishedStep && settings.sequenceFlags[next] == 0) {
+    ++next;
+  }
+  return next;
+}
+
+void advance(bool forced) {
+  // A command still queued when the run finished must not move past the end.
+  if (currentStep.get() >= kFinishedStep) {
+    return;
+  }
+  if (!forced && currentPage.get() + 1 < pageCount()) {
+    // Passes of this page go into the step's results before the page tables are cleared.
+    collectPageResults();
+    resetPageTables();
+    currentPage.set(currentPage.get() + 1);
+    setChannelFilter(true);
+    refreshTextPane();
+    repaintMainWindow();
+    return;
+  }
+  snapshotResults();
+  resetPageTables();
+  const int step = currentStep.get();
+  if (currentPair.get() < lastPair(step)) {
+    currentPair.set(currentPair.get() + 1);
+    setChannelFilter(false);
+    refreshTextPane();
+    return;
+  }
+  currentPair.set(0);
+  currentPage.set(-1);
+  const int next = nextEnabledStep(step);
+  currentStep.set(next);
+  if (next == kFinishedStep) {
+    repaintMainWindow();
+    offerReport();
+    destroyMainWindow();
+    return;
+  }
+  setChannelFilter(true);
+  refreshTextPane();
+  setContinueCaption(continueCaption(next));
+  repaintMainWindow();
+}
+
+void resetSequence() {
+  currentStep.set(0);
+  currentPage.set(0);
+  currentPair.set(0);
+}

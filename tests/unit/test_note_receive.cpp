@@ -1,0 +1,80 @@
+// The note receive test's output: rate, which note is flashed, and how it is addressed.
+#include "run_state_fixture.h"
+
+namespace {
+
+class NoteReceiveTest : public RunStateTest {
+ protected:
+  void SetUp() override {
+    RunStateTest::SetUp();
+    currentStep.set(4);
+  }
+
+  static void tickAt(uint32_t ms) {
+    platformFakes.tickCount = ms;
+    noteReceiveTick();
+  }
+};
+
+TEST_F(NoteReceiveTest, ActsOnlyWhenMoreThan100msHavePassed) {
+  controlMap.receiveFlag[300] = 1;
+  for (uint32_t ms = 1000; ms <= 2000; ms += 100) {
+    tickAt(ms);
+  }
+  EXPECT_EQ(platformFakes.sentMidi.size(), 6u);  // 1000, 1200, ... 2000
+
+  platformFakes.sentMidi.clear();
+  for (uint32_t ms = 3000; ms < 3000 + 10 * 109; ms += 109) {
+    tickAt(ms);
+  }
+  EXPECT_EQ(platformFakes.sentMidi.size(), 10u);
+
+  // The tick count wraps after 49.7 days; the flashing goes on.
+  platformFakes.sentMidi.clear();
+  tickAt(0xFFFFFFA0u);
+  tickAt(0xFFFFFFF0u);  // 80 ms later: skipped
+  tickAt(0x00000010u);  // 112 ms later
+  tickAt(0x00000080u);
+  EXPECT_EQ(platformFakes.sentMidi.size(), 3u);
+}
+
+TEST_F(NoteReceiveTest, ChannelEntriesAreAddressedByTheirIndex) {
+  controlMap.receiveFlag[300] = 1;
+  tickAt(1000);
+  tickAt(1200);
+  tickAt(1400);
+  EXPECT_EQ(platformFakes.sentMidi, (std::vector<uint32_t>{0xFF2C91, 0xFF2C81, 0xFF2C91}));
+  EXPECT_EQ(currentRxIndex.get(), 300);
+}
+
+TEST_F(NoteReceiveTest, AnyChannelEntriesUseTheLastAnyChannel) {
+  controlMap.receiveFlag[0] = 1;
+  controlMap.receiveFlag[5] = 1;
+  // Index 0 is where the flashing state starts, so its first message is a note-off.
+  tickAt(1000);
+  tickAt(1200);
+  controlMap.noteTested[0].set(1);
+  controlMap.lastAnyChannel.set(3);
+  tickAt(1400);  // a new note begins with a note-on
+  tickAt(1600);
+  controlMap.noteTested[5].set(1);
+  tickAt(1800);  // nothing left
+  EXPECT_EQ(platformFakes.sentMidi,
+            (std::vector<uint32_t>{0xFF008F, 0xFF009F, 0xFF0593, 0xFF0583}));
+  EXPECT_EQ(currentRxIndex.get(), 5);
+}
+
+TEST_F(NoteReceiveTest, NothingIsSentOutsideStep5) {
+  controlMap.receiveFlag[300] = 1;
+  for (int step : {0, 2, 3, 5, kFinishedStep}) {
+    currentStep.set(step);
+    tickAt(1000 + 1000 * step);
+  }
+  EXPECT_TRUE(platformFakes.sentMidi.empty());
+  // The first tick in step 5 acts at once, even right after one outside it.
+  currentStep.set(4);
+  tickAt(20001);
+  EXPECT_EQ(platformFakes.sentMidi.size(), 1u);
+}
+
+}  // namespace

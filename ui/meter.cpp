@@ -1,0 +1,29 @@
+#include "ui/panel.h"
+
+namespace {
+
+constexpr int32_t kFullScale = 32768;
+constexpr int32_t kDecayPerTick = 8000;
+
+}  // namespace
+
+int32_t meterLitHeight(int32_t level, int32_t meterHeight) {
+  if (level <= 0 || meterHeight <= 0) {
+    return 0;
+  }
+  // Float inputs peak at up to twice full scale; they fill the meter and no more.
+  if (level >= kFullScale) {
+    return meterHeight;
+  }
+  // 64-bit product: a tall meter times a loud level overflows 32 bits.
+  return static_cast<int32_t>(static_cast<int64_t>(meterHeight) * level / kFullScale);
+}
+
+int32_t decayedLevel(int32_t stored, int32_t readLevel) {
+  // The decision uses the level the meter showed; the subtraction acts on the stored value,
+  // which the audio thread may have raised in between.
+  if (readLevel > kDecayPerTick && stored > kDecayPerTick) {
+    return stored - kDecayPerTick;
+  }
+  return 0;
+}
