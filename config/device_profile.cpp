@@ -1,0 +1,7 @@
+// Results of device selection; portable so that the settings load and its tests can use
+// them without the Windows MIDI enumeration.
+#include "config/device_select.h"
+
+char selectedPortName[kPathCapacity];
+char settingsPath[kPathCapacity];
+char asioDriverName[kPathCapacity];

@@ -1,0 +1,63 @@
+// The settings file's number lists ("%d,%d,..."), read the way the C library's scanf would
+// read them, without its undefined behaviour on numbers that do not fit.
+#include <climits>
+#include <cstdint>
+
+#include "config/settings.h"
+
+static bool isScanSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+static bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// One "%d": white space, an optional sign, at least one digit. Numbers beyond the 32-bit
+// range saturate at its ends.
+static bool scanNumber(const char*& text, int32_t& value) {
+  const char* p = text;
+  while (isScanSpace(*p))
+    ++p;
+  const bool negative = *p == '-';
+  if (*p == '+' || *p == '-')
+    ++p;
+  if (!isDigit(*p))
+    return false;
+  const int64_t limit = negative ? -static_cast<int64_t>(INT32_MIN) : INT32_MAX;
+  int64_t magnitude = 0;
+  for (; isDigit(*p); ++p) {
+    magnitude = magnitude * 10 + (*p - '0');
+    if (magnitude > limit)
+      magnitude = limit;
+  }
+  value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+  text = p;
+  return true;
+}
+
+// Numbers separated by single commas, stored in order until the first that does not fit.
+static int scanFields(const char* text, int32_t* const fields[], int count) {
+  int stored = 0;
+  while (stored < count) {
+    if (stored > 0) {
+      if (*text != ',')
+        break;
+      ++text;
+    }
+    if (!scanNumber(text, *fields[stored]))
+      break;
+    ++stored;
+  }
+  return stored;
+}
+
+int scanRectangle(const char* text, ControlRect& rect) {
+  int32_t* const fields[] = {&rect.x, &rect.y, &rect.width, &rect.height};
+  return scanFields(text, fields, 4);
+}
+
+int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag) {
+  int32_t* const fields[] = {&rect.x, &rect.y, &rect.width, &rect.height, &receiveFlag};
+  return scanFields(text, fields, 5);
+}
