@@ -729,7 +729,6 @@ whether the files here are current.
 """
 
 
-
 def readme_bytes():
     """The README with each heading's underline as long as the heading, Windows line ends."""
     lines = README.split("\n")
