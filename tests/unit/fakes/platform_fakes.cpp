@@ -70,12 +70,16 @@ void setTextPaneText(const char* text) {
 
 void drawNoteControl(int index) {
   count(platformFakes.drawCount);
-  record("drawNote " + std::to_string(index));
+  if (recording()) {
+    record("drawNote " + std::to_string(index));
+  }
 }
 
 void drawControllerControl(int index) {
   count(platformFakes.drawCount);
-  record("drawController " + std::to_string(index));
+  if (recording()) {
+    record("drawController " + std::to_string(index));
+  }
 }
 
 void sendMidiShortMessage(uint32_t word) {
