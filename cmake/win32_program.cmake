@@ -1,8 +1,28 @@
 # The Windows program: portable core + Win32 layer + resources, linked statically so that
 # it imports system DLLs only.
 enable_language(RC)
+
+# The driver fault guard catches faults with structured exception handling (__try/__except),
+# which GCC lacks: under MinGW it is compiled by clang, which accepts it as MSVC does.
+set(VELK_GUARD_SOURCE ${CMAKE_SOURCE_DIR}/audio/driver_guard_win32.c)
+list(REMOVE_ITEM VELK_WIN32_SOURCES ${VELK_GUARD_SOURCE})
+if(MSVC)
+  add_library(velk_driver_guard STATIC ${VELK_GUARD_SOURCE})
+else()
+  find_program(VELK_CLANG NAMES clang clang-14 REQUIRED)
+  set(guard_object ${CMAKE_CURRENT_BINARY_DIR}/driver_guard_win32.obj)
+  add_custom_command(OUTPUT ${guard_object}
+    COMMAND ${VELK_CLANG} --target=x86_64-w64-mingw32 -fms-extensions -O2 -Wall -Wextra
+            -I${CMAKE_SOURCE_DIR} -c ${VELK_GUARD_SOURCE} -o ${guard_object}
+    DEPENDS ${VELK_GUARD_SOURCE} ${CMAKE_SOURCE_DIR}/audio/driver_guard.h
+    COMMENT "Compiling the driver fault guard with clang")
+  add_library(velk_driver_guard STATIC ${guard_object})
+  set_target_properties(velk_driver_guard PROPERTIES LINKER_LANGUAGE C)
+endif()
+
 add_executable(VelkAnalyser WIN32 ${VELK_WIN32_SOURCES} resources/velk.rc)
-target_link_libraries(VelkAnalyser PRIVATE velk_core winmm comdlg32 gdi32 user32 ole32 advapi32)
+target_link_libraries(VelkAnalyser PRIVATE velk_core velk_driver_guard winmm comdlg32 gdi32 user32
+                      ole32 advapi32)
 target_compile_definitions(VelkAnalyser PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_include_directories(VelkAnalyser PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 if(NOT MSVC)

@@ -1,0 +1,41 @@
+// The host's record of the open ASIO driver and the driver operations that need no Windows
+// service. Shared by the host's Windows layer, the stream handlers and their tests.
+#ifndef AUDIO_ASIO_DRIVER_H
+#define AUDIO_ASIO_DRIVER_H
+
+#include <cstdint>
+
+#include "audio/asio.h"
+#include "audio/asio_host.h"
+
+constexpr int kMaxAsioEntries = 2 * kMaxAsioChannels;  // inputs, then outputs
+
+// Written on the window thread only while the driver is not streaming; the driver's thread
+// reads it between start and stop, which the driver's own thread hand-over orders. The
+// counts and levels that cross threads while streaming live in asioFacts. The driver
+// pointer is shared too: it is cleared at once when a driver faults, running or not.
+struct AsioHost {
+  Shared<IASIO*> driver;  // the one reference the host holds, or null
+  int32_t preferredBufferSize;
+  int32_t inputLatency, outputLatency;
+  double sampleRate;
+  ASIOBufferInfo bufferInfos[kMaxAsioEntries];
+  ASIOChannelInfo channelInfos[kMaxAsioEntries];
+  ASIOCallbacks hostCallbacks;  // drivers keep a pointer to it: static storage
+  bool audioRunning;
+};
+extern AsioHost asioHost;
+
+// Operations on the instance in asioHost.driver. Channel counts go to asioFacts clamped to
+// kMaxAsioChannels, so no table is ever indexed past its end.
+// init, channel counts, buffer size and channel types; false (counts 0) on any failure.
+bool probeDriver(void* window);
+// init and the sample rate: 0 when open at rate, 1 on failure (a failed init also
+// releases the instance).
+int32_t initDriverAtRate(void* window, double rate);
+// 0 (ASE_OK) when buffers exist for every usable channel, else the driver's error or 1.
+int32_t createAudioBuffers();
+void stopDriver();     // stop and dispose of the buffers, when streaming
+void releaseDriver();  // gives back the reference, if any
+
+#endif

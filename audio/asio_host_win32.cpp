@@ -1,0 +1,245 @@
+#include "audio/asio_host.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "audio/asio_driver.h"
+#include "audio/driver_guard.h"
+#include "audio/loop_sample.h"
+#include "config/device_select.h"
+#include "config/settings.h"
+
+constexpr double kRequestedRate = 44100.0;
+constexpr size_t kRegistryText = 128;  // CLSID, Description and subkey names
+constexpr size_t kClsidLength = 38;    // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
+
+static const char kAsioKey[] = "software\\asio";
+static const char kInitialisingError[] =
+    "There was an error initialising the selected ASIO Driver.";
+static const char kOpeningError[] = "There was an error opening the selected ASIO Driver.";
+static const char kStartingError[] = "There was an error starting the selected ASIO Driver.";
+
+// The selected driver's class: the last matching registry entry found by findDriver.
+static CLSID clsid;
+
+// Runs body, which calls into the driver, under the fault guard. A driver that faulted is in
+// an unknown state: its instance is abandoned without Release (which would run its code
+// again), no channel is left in use, and false tells the caller to give up on it.
+template <typename Body>
+static bool guardDriver(Body body) {
+  if (runGuarded([](void* context) { (*static_cast<Body*>(context))(); }, &body) == 0) {
+    return true;
+  }
+  asioHost.driver.set(nullptr);
+  asioFacts.inputCount.set(0);
+  asioFacts.outputCount.set(0);
+  return false;
+}
+
+static bool audioError(HWND owner, const char* text) {
+  MessageBoxA(owner, text, asioDriverName, MB_ICONEXCLAMATION | MB_OK);
+  return false;
+}
+
+static char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+static bool sameNameIgnoringCase(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (asciiLower(*a) != asciiLower(*b)) {
+      return false;
+    }
+  }
+  return *a == *b;
+}
+
+// A string value of at most 127 characters; anything else reads as empty.
+static void readRegistryText(HKEY key, const char* name, char* text) {
+  DWORD type = 0;
+  DWORD size = kRegistryText - 1;
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_SZ) {
+    size = 0;
+  }
+  text[size] = '\0';
+}
+
+// The CLSID and Description of one driver entry; an entry without a description is known
+// by its subkey name.
+static bool readDriverEntry(const char* name, char* clsidText, char* description) {
+  char path[2 * kRegistryText];
+  std::snprintf(path, sizeof path, "%s\\%s", kAsioKey, name);
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  readRegistryText(key, "CLSID", clsidText);
+  readRegistryText(key, "Description", description);
+  RegCloseKey(key);
+  if (description[0] == '\0') {
+    std::snprintf(description, kRegistryText, "%s", name);
+  }
+  return true;
+}
+
+static bool parseClsid(const char* text) {
+  if (std::strlen(text) != kClsidLength) {
+    return false;
+  }
+  wchar_t wide[kClsidLength + 1];
+  for (size_t i = 0; i <= kClsidLength; ++i) {
+    wide[i] = static_cast<unsigned char>(text[i]);
+  }
+  CLSID parsed;
+  if (FAILED(CLSIDFromString(wide, &parsed))) {
+    return false;
+  }
+  clsid = parsed;
+  return true;
+}
+
+// The class serves as its own interface identifier: IASIO has no IID of its own.
+static HRESULT createDriverInstance() {
+  void* instance = nullptr;
+  const HRESULT result = CoCreateInstance(clsid, nullptr, CLSCTX_ALL, clsid, &instance);
+  asioHost.driver.set(SUCCEEDED(result) ? static_cast<IASIO*>(instance) : nullptr);
+  return result;
+}
+
+// Learns the candidate's channel counts and buffer size through an instance of its own,
+// which is given back at once; a candidate that fails leaves no channels.
+static void probeCandidate(const char* clsidText, HWND window) {
+  if (!parseClsid(clsidText)) {
+    asioFacts.inputCount.set(0);
+    asioFacts.outputCount.set(0);
+    return;
+  }
+  guardDriver([window] {
+    if (FAILED(createDriverInstance())) {
+      asioFacts.inputCount.set(0);
+      asioFacts.outputCount.set(0);
+      return;
+    }
+    probeDriver(window);
+    releaseDriver();
+  });
+}
+
+// Every entry whose description matches is tried in registry order, and the last one
+// decides: it must have been created, initialised and probed with at least one output.
+static bool findDriver(HWND window) {
+  HKEY asioKey;
+  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kAsioKey, &asioKey) != ERROR_SUCCESS) {
+    return false;
+  }
+  bool matched = false;
+  char name[kRegistryText];
+  for (DWORD index = 0; RegEnumKeyA(asioKey, index, name, sizeof name) == ERROR_SUCCESS;
+       ++index) {
+    char clsidText[kRegistryText];
+    char description[kRegistryText];
+    if (!readDriverEntry(name, clsidText, description) || clsidText[0] == '\0' ||
+        !sameNameIgnoringCase(description, asioDriverName)) {
+      continue;
+    }
+    matched = true;
+    probeCandidate(clsidText, window);
+  }
+  RegCloseKey(asioKey);
+  return matched && asioFacts.outputCount.get() != 0;
+}
+
+// 0 when a fresh instance is open at rate; otherwise the failure (an instance that could
+// not be initialised is already given back).
+static int32_t openDriver(HWND window, double rate) {
+  const HRESULT created = createDriverInstance();
+  if (FAILED(created)) {
+    return created;
+  }
+  return initDriverAtRate(window, rate);
+}
+
+bool startAudio(void* window) {
+  const HWND owner = static_cast<HWND>(window);
+  asioHost.audioRunning = false;
+  if (asioDriverName[0] == '\0') {
+    return true;  // a unit without audio
+  }
+  if (!findDriver(owner)) {
+    return audioError(owner, kInitialisingError);
+  }
+  int32_t opened = 1;
+  guardDriver([&] { opened = openDriver(owner, kRequestedRate); });
+  if (opened != 0) {
+    return audioError(owner, kOpeningError);
+  }
+  loadLoopSample(settings.loopPath);
+  bool started = false;
+  guardDriver([&] {
+    started = createAudioBuffers() == ASE_OK && asioHost.driver.get()->start() == ASE_OK;
+  });
+  if (!started) {
+    return audioError(owner, kStartingError);
+  }
+  asioHost.audioRunning = true;
+  return true;
+}
+
+void stopAudio() {
+  const bool stopped = guardDriver([] {
+    stopDriver();
+    if (asioHost.audioRunning) {
+      releaseDriver();
+    }
+  });
+  // A driver that faulted while stopping may still be calling the stream handlers, which
+  // read the loop sample: it stays until the process ends.
+  if (stopped) {
+    freeLoopSample();
+  }
+}
+
+// Stops and gives back the streaming instance, shows the panel of a fresh one, then opens
+// yet another and streams again with whatever the driver now reports. Failures are
+// silent: the test goes on without audio.
+static bool reopenAroundPanel(HWND window) {
+  stopDriver();
+  releaseDriver();
+  openDriver(window, kRequestedRate);
+  IASIO* panelDriver = asioHost.driver.get();
+  if (panelDriver == nullptr) {
+    return false;  // also the case when no driver is configured: clsid is empty
+  }
+  panelDriver->controlPanel();
+  releaseDriver();
+  openDriver(window, kRequestedRate);
+  if (asioHost.driver.get() != nullptr && createAudioBuffers() == ASE_OK) {
+    asioHost.driver.get()->start();
+  }
+  return true;
+}
+
+bool showDriverControlPanel(void* window) {
+  bool shown = false;
+  guardDriver([&] { shown = reopenAroundPanel(static_cast<HWND>(window)); });
+  return shown;
+}
+
+bool describeAsioDriver(AsioSummary& summary) {
+  summary = {};
+  guardDriver([&] {
+    if (IASIO* driver = asioHost.driver.get()) {
+      driver->getDriverName(summary.driverName);
+    }
+  });
+  summary.driverName[sizeof summary.driverName - 1] = '\0';
+  summary.outputCount = asioFacts.outputCount.get();
+  summary.inputCount = asioFacts.inputCount.get();
+  summary.sampleRate = asioHost.sampleRate;
+  summary.inputLatency = asioHost.inputLatency;
+  summary.outputLatency = asioHost.outputLatency;
+  return summary.outputCount / 2 != 0 || summary.inputCount / 2 != 0;
+}
