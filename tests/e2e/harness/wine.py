@@ -116,7 +116,7 @@ class Wine:
         except subprocess.TimeoutExpired:
             subprocess.run(["wineserver", "-k"], env=self.env(), timeout=30)
         # A persistent server: start to first window 0.3-0.6 s instead of 2-3 s.
-        subprocess.run(["wineserver", "-p"], env=self.env(), timeout=30, check=True)
+        subprocess.run(["wineserver", "-p"], env=self.env(), timeout=30)
         self.run(["cmd", "/c", "exit"], timeout=120)  # brings up the prefix's own processes
 
     def stop(self):
