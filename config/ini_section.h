@@ -25,6 +25,8 @@ void lookupIniValue(const IniSection& section, const char* key, char* out, size_
 // The service's value rules, shared with the native stand-in of the profile reads.
 bool isProfileBlank(char c);
 std::string_view trimProfileBlanks(std::string_view text);
+// Names match without regard to ASCII letter case.
+std::string foldProfileCase(std::string_view name);
 // One pair of matching quotes stripped, then cut to capacity - 1 characters.
 void copyProfileValue(std::string_view raw, char* out, size_t capacity);
 

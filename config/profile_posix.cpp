@@ -9,18 +9,6 @@
 
 #include "config/ini_section.h"
 
-static bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-    if (x != y)
-      return false;
-  }
-  return true;
-}
-
 // The lines of the first section named `section`, in the section read's format. CR and LF
 // both end a line; a header is '[' up to the last ']' on its line, its name trimmed; only
 // the first of duplicate sections counts. Comment lines are left out of section reads
@@ -29,8 +17,9 @@ static std::string sectionText(const char* path, std::string_view section, bool 
   std::ifstream file(path, std::ios::binary);
   std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   std::string_view rest(content);
-  if (rest.substr(0, 3) == "\xEF\xBB\xBF")
+  if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
     rest.remove_prefix(3);
+  }
 
   std::string text;
   bool inSection = section.empty();  // lines before the first header form a nameless one
@@ -41,13 +30,16 @@ static std::string sectionText(const char* path, std::string_view section, bool 
     line = trimProfileBlanks(line.substr(0, line.find('\0')));
     const size_t close = line.rfind(']');
     if (!line.empty() && line.front() == '[' && close != std::string_view::npos) {
-      if (inSection)
+      if (inSection) {
         break;
-      inSection = equalsIgnoringCase(trimProfileBlanks(line.substr(1, close - 1)), section);
+      }
+      inSection =
+          foldProfileCase(trimProfileBlanks(line.substr(1, close - 1))) == foldProfileCase(section);
       continue;
     }
-    if (!inSection || line.empty() || (line.front() == ';' && !withComments))
+    if (!inSection || line.empty() || (line.front() == ';' && !withComments)) {
       continue;
+    }
     const size_t equals = line.find('=');
     text += trimProfileBlanks(line.substr(0, equals));
     if (equals != std::string_view::npos) {
@@ -75,11 +67,13 @@ void readProfileString(const char* path, const char* section, const char* key, c
 // 32-bit wrap-around.
 static int convertProfileInt(const char* text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p != 0 && *p <= ' ')
+  while (*p != 0 && *p <= ' ') {
     ++p;
+  }
   const bool negative = *p == '-';
-  if (*p == '+' || *p == '-')
+  if (*p == '+' || *p == '-') {
     ++p;
+  }
   uint32_t base = 10;
   if (p[0] == '0' && (p[1] == 'x' || p[1] == 'o' || p[1] == 'b')) {
     base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8 : 2;
@@ -88,14 +82,18 @@ static int convertProfileInt(const char* text) {
   uint32_t total = 0;
   for (;; ++p) {
     uint32_t digit = base;
-    if (*p >= '0' && *p <= '9')
+    if (*p >= '0' && *p <= '9') {
       digit = *p - '0';
-    if (*p >= 'a' && *p <= 'z')
+    }
+    if (*p >= 'a' && *p <= 'z') {
       digit = *p - 'a' + 10;
-    if (*p >= 'A' && *p <= 'Z')
+    }
+    if (*p >= 'A' && *p <= 'Z') {
       digit = *p - 'A' + 10;
-    if (digit >= base)
+    }
+    if (digit >= base) {
       break;
+    }
     total = total * base + digit;
   }
   return static_cast<int>(negative ? 0u - total : total);

@@ -17,19 +17,23 @@ static bool isDigit(char c) {
 // range saturate at its ends.
 static bool scanNumber(const char*& text, int32_t& value) {
   const char* p = text;
-  while (isScanSpace(*p))
+  while (isScanSpace(*p)) {
     ++p;
+  }
   const bool negative = *p == '-';
-  if (*p == '+' || *p == '-')
+  if (*p == '+' || *p == '-') {
     ++p;
-  if (!isDigit(*p))
+  }
+  if (!isDigit(*p)) {
     return false;
+  }
   const int64_t limit = negative ? -static_cast<int64_t>(INT32_MIN) : INT32_MAX;
   int64_t magnitude = 0;
   for (; isDigit(*p); ++p) {
     magnitude = magnitude * 10 + (*p - '0');
-    if (magnitude > limit)
+    if (magnitude > limit) {
       magnitude = limit;
+    }
   }
   value = static_cast<int32_t>(negative ? -magnitude : magnitude);
   text = p;
@@ -41,12 +45,14 @@ static int scanFields(const char* text, int32_t* const fields[], int count) {
   int stored = 0;
   while (stored < count) {
     if (stored > 0) {
-      if (*text != ',')
+      if (*text != ',') {
         break;
+      }
       ++text;
     }
-    if (!scanNumber(text, *fields[stored]))
+    if (!scanNumber(text, *fields[stored])) {
       break;
+    }
     ++stored;
   }
   return stored;

@@ -82,8 +82,9 @@ static void readDefinitions(ControlKind kind) {
     char value[kValueCapacity];
     formatControlKey(index, key, sizeof key);
     lookupIniValue(section, key, value, sizeof value);
-    if (value[0] == '\0')
+    if (value[0] == '\0') {
       continue;
+    }
     if (notes) {
       scanNoteEntry(value, controlMap.noteRect[index], controlMap.receiveFlag[index]);
     } else {

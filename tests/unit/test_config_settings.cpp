@@ -37,8 +37,9 @@ class LoadSettings : public TempFolderTest {
   }
   static int countDefined(const int16_t* table) {
     int count = 0;
-    for (int i = 0; i < kControlCount; ++i)
+    for (int i = 0; i < kControlCount; ++i) {
       count += table[i];
+    }
     return count;
   }
 };
@@ -52,8 +53,9 @@ void expectRect(const ControlRect& rect, ControlRect expected) {
 
 TEST_F(LoadSettings, MissingFileGivesDefaults) {
   loadSettings();
-  for (int32_t flag : settings.sequenceFlags)
+  for (int32_t flag : settings.sequenceFlags) {
     EXPECT_EQ(flag, 1);
+  }
   EXPECT_EQ(settings.width, 800);
   EXPECT_EQ(settings.height, 680);
   EXPECT_EQ(settings.showmidichannels, 0);
