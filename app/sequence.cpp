@@ -12,18 +12,6 @@ Shared<int32_t> currentStep{0};
 Shared<int32_t> currentPage{0};
 Shared<int32_t> currentPair{0};
 
-namespace {
-
-// Step positions (step number - 1) with a role of their own.
-constexpr int kLinkStep = 1;
-constexpr int kNoteStep = 2;
-constexpr int kControllerStep = 3;
-constexpr int kNoteRxStep = 4;
-constexpr int kAudioOutStep = 5;
-constexpr int kAudioInStep = 6;
-
-}  // namespace
-
 int pageCount() {
   const int step = currentStep.get();
   int pages = 0;
@@ -47,7 +35,7 @@ int channelPrefix(int page) {
 
 void setChannelFilter(bool usePages) {
   const int step = currentStep.get();
-  if (step != kNoteStep && step != kControllerStep && step != kNoteRxStep) {
+  if (step != kStepNoteTest && step != kStepControllerTest && step != kStepNoteRxTest) {
     usePages = false;
   }
   for (auto& flag : channelFilter.channelEnabled) {
@@ -95,14 +83,14 @@ static bool untestedControlLeft(const int16_t* defined, const Shared<int16_t>* t
 void checkAutoAdvance() {
   bool left = false;
   switch (currentStep.get()) {
-    case kNoteStep:
+    case kStepNoteTest:
       left = untestedControlLeft(controlMap.noteDefined, controlMap.noteTested, nullptr);
       break;
-    case kControllerStep:
+    case kStepControllerTest:
       left =
           untestedControlLeft(controlMap.controllerDefined, controlMap.controllerTested, nullptr);
       break;
-    case kNoteRxStep:
+    case kStepNoteRxTest:
       left = untestedControlLeft(controlMap.noteDefined, controlMap.noteTested,
                                  controlMap.receiveFlag);
       break;
@@ -115,15 +103,15 @@ void checkAutoAdvance() {
 }
 
 static const char* continueCaption(int step) {
-  return step == kLinkStep || step >= kAudioOutStep ? "Continue..." : "Skip Test...";
+  return step == kStepMidiLink || step >= kStepAudioOut ? "Continue..." : "Skip Test...";
 }
 
 // The last channel pair of an audio step, or -1 when the step has no pairs to walk.
 static int lastPair(int step) {
-  if (step == kAudioOutStep) {
+  if (step == kStepAudioOut) {
     return asioFacts.outputCount.get() / 2 - 1;
   }
-  if (step == kAudioInStep) {
+  if (step == kStepAudioIn) {
     return asioFacts.inputCount.get() / 2 - 1;
   }
   return -1;

@@ -13,7 +13,6 @@ namespace {
 
 // Four beats at 24 clocks per beat: the 97th clock of a window closes it.
 constexpr uint32_t kClocksPerWindow = 96;
-constexpr int kNoteRxStep = 4;
 
 // Only the callback thread touches these, but the MIDI service does not promise to call
 // it from one and the same thread every time.
@@ -81,7 +80,7 @@ static void analyseNote(uint32_t word, int channel, int number, int velocity) {
   const bool pressed = velocity != 0 && (word & 0xF0) == 0x90;
   noteLoopback(word);
   // In the receive test only the control whose LED is flashing may pass.
-  if (currentStep.get() == kNoteRxStep && index != currentRxIndex.get()) {
+  if (currentStep.get() == kStepNoteRxTest && index != currentRxIndex.get()) {
     return;
   }
   if (!isControlEnabled(index)) {

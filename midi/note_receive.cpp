@@ -8,7 +8,6 @@ Shared<int16_t> currentRxIndex;
 
 namespace {
 
-constexpr int kNoteRxStep = 4;
 constexpr uint32_t kFlashPeriodMs = 100;
 
 // Window thread only.
@@ -43,7 +42,7 @@ static uint32_t noteMessage(int index, bool noteOn) {
 
 void noteReceiveTick() {
   const uint32_t now = systemTickCount();
-  if (currentStep.get() != kNoteRxStep) {
+  if (currentStep.get() != kStepNoteRxTest) {
     return;
   }
   // Elapsed time as an unsigned difference, so the 49.7-day wrap of the tick count does

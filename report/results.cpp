@@ -12,10 +12,6 @@ ResultTable receiveResults;
 
 namespace {
 
-constexpr int kNoteStep = 2;
-constexpr int kControllerStep = 3;
-constexpr int kNoteRxStep = 4;
-
 // Controls passed on the pages of the current step that have already been left; the page
 // tables only hold the page on screen. Window thread only.
 int16_t passedOnEarlierPage[kControlCount];
@@ -31,14 +27,14 @@ struct StepTables {
 
 static bool stepTables(int step, StepTables& tables) {
   switch (step) {
-    case kNoteStep:
+    case kStepNoteTest:
       tables = {&noteResults, controlMap.noteDefined, controlMap.noteTested, nullptr};
       return true;
-    case kControllerStep:
+    case kStepControllerTest:
       tables = {&controllerResults, controlMap.controllerDefined, controlMap.controllerTested,
                 nullptr};
       return true;
-    case kNoteRxStep:
+    case kStepNoteRxTest:
       tables = {&receiveResults, controlMap.noteDefined, controlMap.noteTested,
                 controlMap.receiveFlag};
       return true;

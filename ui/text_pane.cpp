@@ -10,14 +10,6 @@
 #include "midi/control_map.h"
 #include "midi/midi_analysis.h"
 
-namespace {
-
-constexpr int kLinkStep = 1;
-constexpr int kAudioOutStep = 5;
-constexpr int kAudioInStep = 6;
-
-}  // namespace
-
 // The page's file path (capacity kPathCapacity, room for exeFolder in front of a value),
 // or false when the step has no text for the page.
 static bool pageTextPath(int step, int page, char* path) {
@@ -72,16 +64,16 @@ static void composeText(int step, char* out, size_t capacity) {
   // The file's bytes, always followed by a terminator even when the file fills them all.
   const size_t textBytes = kPageTextCapacity < capacity - 1 ? kPageTextCapacity : capacity - 1;
   const int page =
-      step == kAudioOutStep || step == kAudioInStep ? currentPair.get() : currentPage.get();
+      step == kStepAudioOut || step == kStepAudioIn ? currentPair.get() : currentPage.get();
   loadPageText(step, out, textBytes, page);
   out[textBytes] = '\0';
   size_t used = std::strlen(out);
   const int32_t tempo = tempoBpm.get();
-  if (step == kLinkStep && tempo != 0) {
+  if (step == kStepMidiLink && tempo != 0) {
     std::snprintf(out + used, capacity - used, "\r\n\r\nMidi Clock Detected at %d BPM", tempo);
     used = std::strlen(out);
   }
-  if (step >= kLinkStep && step <= kAudioOutStep && loopbackDetected.get() != 0) {
+  if (step >= kStepMidiLink && step <= kStepAudioOut && loopbackDetected.get() != 0) {
     std::snprintf(out + used, capacity - used, "\r\n\r\nMidi Loopback Detected");
   }
 }
