@@ -10,7 +10,7 @@
 namespace {
 
 constexpr int kMessages = 100000;
-constexpr int kBatch = 100;
+constexpr int kBatch = 250;
 
 class StressThreadsTest : public RunStateTest {
  protected:
