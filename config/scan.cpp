@@ -1,6 +1,5 @@
 // The settings file's number lists ("%d,%d,..."), read the way the C library's scanf would
 // read them, without its undefined behaviour on numbers that do not fit.
-#include <climits>
 #include <cstdint>
 
 #include "config/settings.h"

@@ -45,6 +45,12 @@ class ProfileDifferential : public ::testing::Test {
     }
     files_.push_back({"missing.ini", folder_ + "missing.ini"});
   }
+  static void TearDownTestSuite() {
+    for (const WrittenFile& file : files_) {
+      DeleteFileA(file.path.c_str());
+    }
+    RemoveDirectoryA(folder_.c_str());
+  }
 
   struct WrittenFile {
     std::string name;
