@@ -2,6 +2,8 @@
 
 #include <bit>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 #include "app/sequence.h"
 #include "audio/asio_driver.h"
@@ -46,6 +48,7 @@ static void storeWord(unsigned char* p, Word value) {
 // how the peak becomes a meter level, and how a loop sample s (16-bit range) is written.
 template <bool kBigEndian>
 struct Int16Codec {
+  static constexpr bool kHasNaN = false;
   using Value = int32_t;
   static constexpr int32_t kWidth = 2;
   static Value load(const unsigned char* p) {
@@ -59,6 +62,7 @@ struct Int16Codec {
 
 template <bool kBigEndian>
 struct Int24Codec {
+  static constexpr bool kHasNaN = false;
   using Value = int32_t;
   static constexpr int32_t kWidth = 3;
   static Value load(const unsigned char* p) {
@@ -77,15 +81,18 @@ struct Int24Codec {
 };
 
 // Also the 32-bit containers of 16..24 significant bits: the sample stands in the upper
-// 16 bits, which every container width carries.
+// 16 bits, which every container width carries. Only those bits reach the meter (the value
+// divided by 65536), so the peak is taken over them alone: the shift keeps the order, and
+// 16-bit maxima are cheaper.
 template <bool kBigEndian>
 struct Int32Codec {
-  using Value = int32_t;
+  static constexpr bool kHasNaN = false;
+  using Value = int16_t;
   static constexpr int32_t kWidth = 4;
   static Value load(const unsigned char* p) {
-    return static_cast<int32_t>(loadWord<uint32_t, kBigEndian>(p));
+    return static_cast<int16_t>(static_cast<int32_t>(loadWord<uint32_t, kBigEndian>(p)) >> 16);
   }
-  static int32_t level(Value peak) { return peak / 65536; }
+  static int32_t level(Value peak) { return peak; }
   static void store(unsigned char* p, int32_t s) {
     storeWord<uint32_t, kBigEndian>(p, static_cast<uint32_t>(s) << 16);
   }
@@ -93,79 +100,73 @@ struct Int32Codec {
 
 // Floats are written at 2^-16 per step so that a float loopback reads back the 16-bit
 // value; full scale 1.0 is 65536 on the meter, and anything above is clipped there.
-template <typename Float, typename Word, bool kBigEndian>
+// The peak is found on the bit patterns: as signed integers, positive floats order as
+// their values do and negative ones fall below 0. Integer maxima vectorise where float
+// compares do not. A NaN's pattern lies above infinity's; it must never be the peak.
+template <typename Float, typename Bits, bool kBigEndian>
 struct FloatCodec {
-  using Value = Float;
+  static constexpr bool kHasNaN = true;
+  using Word = std::make_unsigned_t<Bits>;
+  using Value = Bits;
   static constexpr int32_t kWidth = sizeof(Float);
+  static constexpr Bits kInfinity = std::bit_cast<Bits>(std::numeric_limits<Float>::infinity());
   static Value load(const unsigned char* p) {
-    return std::bit_cast<Float>(loadWord<Word, kBigEndian>(p));
+    return static_cast<Bits>(loadWord<Word, kBigEndian>(p));
+  }
+  static Value loadNumber(const unsigned char* p) {
+    const Bits bits = load(p);
+    return bits > kInfinity ? 0 : bits;
   }
   static int32_t level(Value peak) {
-    return peak >= 1 ? kFloatFullScale : static_cast<int32_t>(peak * kFloatFullScale);
+    const Float value = std::bit_cast<Float>(peak);
+    return value >= 1 ? kFloatFullScale : static_cast<int32_t>(value * kFloatFullScale);
   }
   static void store(unsigned char* p, int32_t s) {
     storeWord<Word, kBigEndian>(p, std::bit_cast<Word>(static_cast<Float>(s) / kFloatFullScale));
   }
 };
 
-// Calls body with the codec of type; a type with no codec gives unsupported.
-template <typename Body>
-static int32_t withCodec(ASIOSampleType type, int32_t unsupported, Body body) {
-  switch (type) {
-    case ASIOSTInt16LSB:
-      return body(Int16Codec<false>());
-    case ASIOSTInt16MSB:
-      return body(Int16Codec<true>());
-    case ASIOSTInt24LSB:
-      return body(Int24Codec<false>());
-    case ASIOSTInt24MSB:
-      return body(Int24Codec<true>());
-    case ASIOSTInt32LSB:
-    case ASIOSTInt32LSB16:
-    case ASIOSTInt32LSB18:
-    case ASIOSTInt32LSB20:
-    case ASIOSTInt32LSB24:
-      return body(Int32Codec<false>());
-    case ASIOSTInt32MSB:
-    case ASIOSTInt32MSB16:
-    case ASIOSTInt32MSB18:
-    case ASIOSTInt32MSB20:
-    case ASIOSTInt32MSB24:
-      return body(Int32Codec<true>());
-    case ASIOSTFloat32LSB:
-      return body(FloatCodec<float, uint32_t, false>());
-    case ASIOSTFloat32MSB:
-      return body(FloatCodec<float, uint32_t, true>());
-    case ASIOSTFloat64LSB:
-      return body(FloatCodec<double, uint64_t, false>());
-    case ASIOSTFloat64MSB:
-      return body(FloatCodec<double, uint64_t, true>());
-    default:
-      return unsupported;
-  }
+template <typename Value>
+static Value larger(Value a, Value b) {
+  return b > a ? b : a;
 }
 
-int32_t bytesPerSample(ASIOSampleType type) {
-  return withCodec(type, 2, [](auto codec) { return decltype(codec)::kWidth; });
+// The largest value, not magnitude, starting from 0: negative samples never count. Several
+// running maxima, merged at the end, keep the loop from waiting on one chain of compares.
+template <typename Codec, typename Load>
+static typename Codec::Value largestOf(const unsigned char* samples, int32_t frames, Load load) {
+  constexpr int32_t kLanes = 16;
+  using Value = typename Codec::Value;
+  Value lanes[kLanes] = {};
+  int32_t i = 0;
+  for (; i + kLanes <= frames; i += kLanes) {
+    for (int32_t k = 0; k < kLanes; ++k) {
+      lanes[k] = larger(lanes[k], load(samples + (i + k) * Codec::kWidth));
+    }
+  }
+  for (; i < frames; ++i) {
+    lanes[0] = larger(lanes[0], load(samples + i * Codec::kWidth));
+  }
+  Value peak = 0;
+  for (const Value lane : lanes) {
+    peak = larger(peak, lane);
+  }
+  return peak;
 }
 
 template <typename Codec>
 static int32_t peakOf(const unsigned char* samples, int32_t frames) {
-  // The largest value, not magnitude: negative samples never count. A NaN compares false
-  // and so never becomes the maximum.
-  typename Codec::Value peak = 0;
-  for (int32_t i = 0; i < frames; ++i) {
-    const typename Codec::Value value = Codec::load(samples + i * Codec::kWidth);
-    peak = value > peak ? value : peak;
+  typename Codec::Value peak = largestOf<Codec>(samples, frames, Codec::load);
+  if constexpr (Codec::kHasNaN) {
+    // NaNs are rare: they are filtered out only when the plain maximum is one.
+    if (peak > Codec::kInfinity) {
+      peak = largestOf<Codec>(samples, frames, Codec::loadNumber);
+    }
   }
   return Codec::level(peak);
 }
 
-int32_t inputPeak(ASIOSampleType type, const void* buffer, int32_t frames) {
-  const auto* samples = static_cast<const unsigned char*>(buffer);
-  return withCodec(type, 0, [&](auto codec) { return peakOf<decltype(codec)>(samples, frames); });
-}
-
+// Writes frames of the loop from position on; returns the position after them.
 template <typename Codec>
 static int32_t encodeLoop(unsigned char* out, int32_t frames, int32_t position) {
   const int32_t* samples = loopSample.leftSamples;
@@ -182,19 +183,72 @@ static int32_t encodeLoop(unsigned char* out, int32_t frames, int32_t position) 
   return position;
 }
 
-// Writes the loop from position on; returns the position after the last frame written.
+// What the handlers do with one sample type, chosen once per channel and buffer.
+struct SampleCodec {
+  int32_t width;
+  int32_t (*peak)(const unsigned char* samples, int32_t frames);
+  int32_t (*encode)(unsigned char* out, int32_t frames, int32_t position);
+};
+
+template <typename Codec>
+constexpr SampleCodec kCodec = {Codec::kWidth, peakOf<Codec>, encodeLoop<Codec>};
+
+// Null for the types the handlers do not encode or measure.
+static const SampleCodec* codecOf(ASIOSampleType type) {
+  switch (type) {
+    case ASIOSTInt16LSB:
+      return &kCodec<Int16Codec<false>>;
+    case ASIOSTInt16MSB:
+      return &kCodec<Int16Codec<true>>;
+    case ASIOSTInt24LSB:
+      return &kCodec<Int24Codec<false>>;
+    case ASIOSTInt24MSB:
+      return &kCodec<Int24Codec<true>>;
+    case ASIOSTInt32LSB:
+    case ASIOSTInt32LSB16:
+    case ASIOSTInt32LSB18:
+    case ASIOSTInt32LSB20:
+    case ASIOSTInt32LSB24:
+      return &kCodec<Int32Codec<false>>;
+    case ASIOSTInt32MSB:
+    case ASIOSTInt32MSB16:
+    case ASIOSTInt32MSB18:
+    case ASIOSTInt32MSB20:
+    case ASIOSTInt32MSB24:
+      return &kCodec<Int32Codec<true>>;
+    case ASIOSTFloat32LSB:
+      return &kCodec<FloatCodec<float, int32_t, false>>;
+    case ASIOSTFloat32MSB:
+      return &kCodec<FloatCodec<float, int32_t, true>>;
+    case ASIOSTFloat64LSB:
+      return &kCodec<FloatCodec<double, int64_t, false>>;
+    case ASIOSTFloat64MSB:
+      return &kCodec<FloatCodec<double, int64_t, true>>;
+    default:
+      return nullptr;
+  }
+}
+
+int32_t bytesPerSample(ASIOSampleType type) {
+  const SampleCodec* codec = codecOf(type);
+  return codec != nullptr ? codec->width : 2;
+}
+
+int32_t inputPeak(ASIOSampleType type, const void* buffer, int32_t frames) {
+  const SampleCodec* codec = codecOf(type);
+  return codec != nullptr ? codec->peak(static_cast<const unsigned char*>(buffer), frames) : 0;
+}
+
+// The loop from position on, or silence when there is no loop or the type is not encoded;
+// returns the position after the frames written.
 static int32_t playLoop(ASIOSampleType type, void* buffer, int32_t frames, int32_t position) {
   auto* out = static_cast<unsigned char*>(buffer);
-  const int32_t next = loopSample.frameCount <= 0 || loopSample.leftSamples == nullptr
-                           ? -1
-                           : withCodec(type, -1, [&](auto codec) {
-                               return encodeLoop<decltype(codec)>(out, frames, position);
-                             });
-  if (next < 0) {
+  const SampleCodec* codec = codecOf(type);
+  if (codec == nullptr || loopSample.frameCount <= 0 || loopSample.leftSamples == nullptr) {
     std::memset(out, 0, static_cast<size_t>(bytesPerSample(type)) * frames);
     return position;
   }
-  return next;
+  return codec->encode(out, frames, position);
 }
 
 void fillFromLoop(ASIOSampleType type, void* buffer, int32_t frames) {

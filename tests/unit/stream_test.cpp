@@ -125,6 +125,14 @@ TEST_F(AudioTest, FloatPeaksIgnoreNaNAndStopAtFullScale) {
   const float clipped[] = {4.0e9f, std::numeric_limits<float>::infinity()};
   EXPECT_EQ(65536, inputPeak(ASIOSTFloat32LSB, clipped, 2));
 
+  std::vector<float> floats(40, 0.125f);  // long enough for every lane of the scan
+  floats[17] = nan;
+  floats[3] = -nan;
+  floats[30] = 0.5f;
+  EXPECT_EQ(32768, inputPeak(ASIOSTFloat32LSB, floats.data(), 40));
+  floats[17] = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(65536, inputPeak(ASIOSTFloat32LSB, floats.data(), 40));
+
   const double doubles[] = {std::nan(""), 0.5, -2.0};
   EXPECT_EQ(32768, inputPeak(ASIOSTFloat64LSB, doubles, 3));
   const unsigned char float32Msb[] = {0x3E, 0x80, 0x00, 0x00};  // 0.25
