@@ -20,7 +20,12 @@ def wait_until(poll, timeout=10.0, what="condition", interval=0.02):
 class Display:
     """An Xvfb server with a 24-bit 1280x1024 screen (xvfb-run's default is 640x480x8)."""
 
-    def __init__(self):
+    def __init__(self, name=None):
+        """name: an X display already running (e.g. the user's own ":0"); else a new Xvfb."""
+        self._process = None
+        self.name = name
+        if name:
+            return
         read_end, write_end = os.pipe()
         # -displayfd lets Xvfb pick a free display number: other test runs may hold one.
         self._process = subprocess.Popen(
@@ -38,8 +43,9 @@ class Display:
         return {"DISPLAY": self.name}
 
     def stop(self):
-        self._process.terminate()
-        self._process.wait(10)
+        if self._process:
+            self._process.terminate()
+            self._process.wait(10)
 
     def xdotool(self, *args):
         done = subprocess.run(["xdotool", *map(str, args)], env={**os.environ, **self.env},

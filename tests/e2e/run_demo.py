@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""Runs Velk Analyser on the bundled demo unit under Wine, with the virtual MIDI unit and the
+loopback ASIO driver standing in for the hardware.
+
+By default a scripted operator plays the whole run and saves the report; with a display
+($DISPLAY) the run is shown live, without one it runs under Xvfb. Screenshots of every step
+and the report go to the output folder. With --manual a person drives the unit from a
+console instead (see `help` there). Exits non-zero when no report was saved."""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from harness import Display, Probe, Program, VirtualUnit, Wine  # noqa: E402
+from harness.asio import register_driver  # noqa: E402
+from harness.operator import Model, Operator, note_off, note_on, sweep  # noqa: E402
+
+ROOT = Path(__file__).resolve().parents[2]
+DEMO = ROOT / "demo"
+MODEL = DEMO / "VelkDJ2"
+DEMO_CHANNELS = 4  # the demo sound card: two output pairs and two input pairs
+
+
+def lay_out_station(build_dir, station):
+    """The exe folder a Windows user would have: exe, launcher file and the model folder."""
+    if station.exists():
+        shutil.rmtree(station)
+    station.mkdir(parents=True)
+    shutil.copy(build_dir / "VelkAnalyser.exe", station)
+    shutil.copy(DEMO / "Velk Analyser.ini", station)
+    shutil.copytree(MODEL, station / MODEL.name)
+    return station / "VelkAnalyser.exe"
+
+
+def prepare_prefix(build_dir, prefix):
+    env = dict(os.environ, VELK_WINEPREFIX=str(prefix))
+    subprocess.run([ROOT / "scripts" / "wine-prefix.sh", build_dir], check=True, env=env)
+
+
+def meters_lit(model_meter, lit_colour):
+    """A check of a screenshot: both meters of the pair show lit rows at their bottom."""
+    x, y = model_meter["left"], model_meter["top"] + model_meter["height"] - 6
+    return lambda shot: all(_near(shot.pixel(x + dx, y), lit_colour) for dx in (10, 30))
+
+
+def _near(pixel, colour, tolerance=40):
+    return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
+
+
+def scripted_run(model, unit, probe, display, out_dir, controls):
+    operator = Operator(model, unit, probe, display, out_dir)
+    operator.start()
+    operator.opening_page()
+    operator.midi_link()
+    operator.note_test(["Midi Note Test - mixer", "Midi Note Test - deck A",
+                        "Midi Note Test - deck B"])
+    operator.controller_test(["Midi Controller Test - mixer", "Midi Controller Test - deck A",
+                              "Midi Controller Test - deck B"])
+    operator.led_test("Midi Note Rx Test")
+    operator.audio_pairs("Audio Output Test")
+    lit = (40, 220, 60)  # meter_on.bmp's lit segments
+    operator.audio_pairs("Audio Input Test", meter=meters_lit(controls["meter"], lit))
+    operator.wait_pane("All tests are done.")
+    report = out_dir / "report.txt"
+    operator.closing_page(report)
+    return report
+
+
+MANUAL_HELP = """Commands (channels 1..16; an any-channel control takes any channel):
+  note N [CH]        press and release note N (default channel 1)
+  cc C [CH]          sweep controller C end to end
+  bend [CH]          sweep the pitch bend end to end
+  clock [BPM]        send one measuring window of MIDI clock (default 120)
+  loop               send the same note message twice (loopback)
+  leds               show the notes the program has sent (LED flashes)
+  quit               stop driving (close the program's window to end it)"""
+
+
+def manual_run(unit):
+    print(MANUAL_HELP)
+    for line in sys.stdin:
+        words = line.split()
+        if not words:
+            continue
+        command, args = words[0], [int(w) for w in words[1:] if w.isdigit()]
+        channel = args[1] if len(args) > 1 else (args[0] if command == "bend" and args else 1)
+        control = {"send_channel": channel, "number": args[0] if args else 0,
+                   "message": "pitchbend" if command == "bend" else "cc"}
+        if command == "note" and args:
+            unit.send_many([note_on(control), note_off(control)])
+        elif command in ("cc", "bend") and (args or command == "bend"):
+            unit.send_many(sweep(control))
+        elif command == "clock":
+            bpm = args[0] if args else 120
+            unit.send_many([0xFA])
+            for i in range(97):
+                unit.send(0xF8, ts=int(1000 + i * 60000.0 / (bpm * 24)))
+        elif command == "loop":
+            unit.send_many([0x90 | 60 << 8 | 64 << 16] * 2)
+        elif command == "leds":
+            print(" ".join("%06X" % w for w in unit.output_words()) or "(none)")
+        elif command == "quit":
+            break
+        else:
+            print(MANUAL_HELP)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", type=Path, default=ROOT / "build" / "mingw")
+    parser.add_argument("--out", type=Path, default=ROOT / "out" / "demo")
+    parser.add_argument("--prefix", type=Path, default=ROOT / "build" / "demo-prefix")
+    parser.add_argument("--manual", action="store_true", help="drive the unit yourself")
+    parser.add_argument("--headless", action="store_true", help="use Xvfb even with a display")
+    args = parser.parse_args()
+
+    out_dir = args.out.resolve()
+    if out_dir.exists():
+        shutil.rmtree(out_dir)
+    out_dir.mkdir(parents=True)
+    build_dir = args.build.resolve()
+    exe = lay_out_station(build_dir, out_dir / "station")
+    prepare_prefix(build_dir, args.prefix.resolve())
+
+    controls_path = MODEL / "controls.json"
+    controls = __import__("json").loads(controls_path.read_text())
+    model = Model(controls_path)
+    display = Display(None if args.headless else os.environ.get("DISPLAY"))
+    wine = Wine(args.prefix.resolve(), display, out_dir / "wine-logs")
+    unit = VirtualUnit.named(model.port_name)
+    report = out_dir / "report.txt"
+    try:
+        wine.start()
+        register_driver(wine, build_dir, controls["asio_driver"], inputs=DEMO_CHANNELS,
+                        outputs=DEMO_CHANNELS)
+        probe = Probe(wine, build_dir / "tests" / "fixtures" / "probe" / "velkprobe.exe")
+        with Program(wine, exe, unit=unit) as program:
+            if args.manual:
+                manual_run(unit)
+                program.wait(timeout=None)
+            else:
+                report = scripted_run(model, unit, probe, display, out_dir, controls)
+                code = program.wait(timeout=30)
+                print("Velk Analyser ended with exit code %d" % code)
+    finally:
+        unit.close()
+        wine.stop()
+        display.stop()
+
+    print("Screenshots and logs: %s" % out_dir)
+    if not report.exists():
+        print("No report was saved.", file=sys.stderr)
+        return 1
+    print("Report: %s" % report)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
