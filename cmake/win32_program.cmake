@@ -29,3 +29,13 @@ if(NOT MSVC)
   target_link_options(VelkAnalyser PRIVATE -static -mwindows)
 endif()
 install(TARGETS VelkAnalyser RUNTIME DESTINATION .)
+
+# The Windows package: the exe, the launcher file, the demo model and how to map a unit.
+install(FILES "${CMAKE_SOURCE_DIR}/demo/Velk Analyser.ini" DESTINATION .)
+install(FILES "${CMAKE_SOURCE_DIR}/demo/README.txt" DESTINATION . RENAME "Mapping a unit.txt")
+install(DIRECTORY "${CMAKE_SOURCE_DIR}/demo/VelkDJ2" DESTINATION . PATTERN "controls.json" EXCLUDE)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME VelkAnalyser)
+set(CPACK_PACKAGE_FILE_NAME "VelkAnalyser-${PROJECT_VERSION}-win64")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)
