@@ -1,0 +1,122 @@
+"""Instruction videos: the "Video Instructions..." button starts the player registered for the
+video's file type, with the video's path in its command line; every failure is silent."""
+import pytest
+
+from harness import Program, Wine, wait_until
+from harness.model import Model
+
+VIDEO_BUTTON = 111
+CONTINUE_BUTTON = 110
+
+
+@pytest.fixture(scope="module")
+def player(wine, fixture_exe):
+    """Registers the fake player for a few video types in the test prefix."""
+    exe = Wine.windows_path(fixture_exe("fakeplayer"))
+    types = {
+        ".vtst": ("VelkTest.Video", {"Play": '"%s" "%%1"' % exe, "Open": '"%s" open "%%1"' % exe}),
+        ".mov": ("VelkTest.Mov", {"Open": '"%s" mov "%%1"' % exe}),
+        # A template whose only '%' is next-to-last: the program must refuse it.
+        ".vbad": ("VelkTest.Bad", {"Open": '"%s" bad %%1' % exe}),
+    }
+    for extension, (file_type, verbs) in types.items():
+        wine.run(["reg", "add", "HKCR\\" + extension, "/ve", "/d", file_type, "/f"])
+        for verb, command in verbs.items():
+            key = "HKCR\\%s\\Shell\\%s\\Command" % (file_type, verb)
+            wine.run(["reg", "add", key, "/ve", "/d", command, "/f"])
+    return exe
+
+
+class Station:
+    """A program run whose player log records every player start."""
+
+    def __init__(self, wine, probe, unit, exe_folder, videos, player_exe):
+        self.probe = probe
+        self.log = exe_folder.root / "player.log"
+        self.folder = Wine.windows_path(exe_folder.root) + "\\"
+        self.player_exe = player_exe
+        model = Model(sequence={"test3": 0, "test4": 0, "test5": 0, "test6": 0, "test7": 0})
+        model.write(exe_folder)
+        settings = model.settings()
+        settings["video"] = videos
+        exe_folder.write_ini(model.settings_file, settings)
+        self.program = Program(wine, exe_folder.exe, unit=unit,
+                               env={"VELK_PLAYER_LOG": Wine.windows_path(self.log)})
+
+    def __enter__(self):
+        self.program.start()
+        self.window = self.probe.find("Velk Analyser", 20)
+        return self
+
+    def __exit__(self, *exc):
+        self.program.kill()
+
+    def press(self, button):
+        self.probe.click(self.window, button)
+
+    def starts(self):
+        return self.log.read_text().splitlines() if self.log.exists() else []
+
+    def wait_starts(self, count):
+        return wait_until(lambda: len(self.starts()) >= count and self.starts(), 10,
+                          "%d player start(s)" % count)
+
+    def expect_nothing_started(self):
+        """Proves a press started nothing: the next step's video, pressed after it, is the
+        only start recorded (presses are handled in order)."""
+        self.press(CONTINUE_BUTTON)
+        self.press(VIDEO_BUTTON)
+        return self.wait_starts(1)
+
+    def close(self):
+        self.probe.close(self.window)
+        return self.program.wait(15)
+
+
+def test_step_video_starts_the_play_command_with_the_path(wine, probe, unit, exe_folder, player):
+    with Station(wine, probe, unit, exe_folder, {"video1": "clips\\intro.vtst"}, player) as s:
+        s.press(VIDEO_BUTTON)
+        assert s.wait_starts(1) == ['"%s" "%sclips\\intro.vtst"' % (player, s.folder)]
+        s.press(VIDEO_BUTTON)  # each press starts another player
+        assert len(s.wait_starts(2)) == 2
+        assert s.close() == 0
+
+
+def test_path_without_extension_is_played_as_mov(wine, probe, unit, exe_folder, player):
+    with Station(wine, probe, unit, exe_folder, {"video1": "clips\\intro"}, player) as s:
+        s.press(VIDEO_BUTTON)
+        assert s.wait_starts(1) == ['"%s" mov "%sclips\\intro"' % (player, s.folder)]
+
+
+def test_value_with_a_scheme_is_passed_unchanged(wine, probe, unit, exe_folder, player):
+    videos = {"video1": "file:clip.vtst", "video2": "\\\\server\\share\\x.vtst"}
+    with Station(wine, probe, unit, exe_folder, videos, player) as s:
+        s.press(VIDEO_BUTTON)
+        s.press(CONTINUE_BUTTON)
+        s.press(VIDEO_BUTTON)
+        assert s.wait_starts(2) == ['"%s" "file:clip.vtst"' % player,
+                                    '"%s" "\\\\server\\share\\x.vtst"' % player]
+
+
+@pytest.mark.parametrize("video1", [
+    "clip.vbad",          # the template's only '%' is its next-to-last character
+    "",                   # no video configured
+    "clip.unknownx",      # extension longer than the program takes
+    "clip.zzz",           # no registered type
+    "c" * 120 + ".vtst",  # the command line would not fit its 255 characters
+], ids=["percent-next-to-last", "no-video", "long-extension", "unregistered", "too-long"])
+def test_failures_start_nothing_and_say_nothing(wine, probe, unit, exe_folder, player, video1):
+    videos = {"video1": video1, "video2": "next.vtst"}
+    with Station(wine, probe, unit, exe_folder, videos, player) as s:
+        s.press(VIDEO_BUTTON)
+        assert s.expect_nothing_started() == ['"%s" "%snext.vtst"' % (player, s.folder)]
+        assert not [w for w in probe.windows() if w.cls == "#32770"], "no message box"
+        assert s.close() == 0
+
+
+def test_step_ignores_the_pair_outside_the_audio_steps(wine, probe, unit, exe_folder, player):
+    videos = {"video2": "step2.vtst", "video2_1": "pair.vtst"}
+    with Station(wine, probe, unit, exe_folder, videos, player) as s:
+        s.press(CONTINUE_BUTTON)
+        s.press(VIDEO_BUTTON)
+        assert s.wait_starts(1) == ['"%s" "%sstep2.vtst"' % (player, s.folder)]
