@@ -78,14 +78,21 @@ static void blitRegion(HDC target, HBITMAP bitmap, int destX, int destY, int sou
 // read after the copy matches the one drawn means the last picture on screen is never red
 // for a control that has passed, whichever thread draws last.
 static void drawControl(const ControlRect& rect, const Shared<int16_t>& tested) {
-  HDC dc = GetDC(mainWindow.get());
+  HWND window = mainWindow.get();
+  HDC dc = GetDC(window);
   int16_t drawn;
   do {
     drawn = tested.get();
     blitRegion(dc, drawn ? panelBitmaps.green : panelBitmaps.red, settings.bitmapLeft + rect.x,
                settings.bitmapTop + rect.y, rect.x, rect.y, rect.width, rect.height);
   } while (tested.get() != drawn);
-  ReleaseDC(mainWindow.get(), dc);
+  ReleaseDC(window, dc);
+  // Some window systems (Wine's among them) put a draw made on another thread on screen
+  // only when the window's own thread next goes idle, which can be a whole timer tick
+  // later. A null message wakes that thread so a pass shows at once.
+  if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {
+    PostMessageA(window, WM_NULL, 0, 0);
+  }
 }
 
 void drawNoteControl(int index) {
