@@ -49,7 +49,7 @@ static void storeWord(unsigned char* p, Word value) {
 template <bool kBigEndian>
 struct Int16Codec {
   static constexpr bool kHasNaN = false;
-  using Value = int32_t;
+  using Value = int16_t;
   static constexpr int32_t kWidth = 2;
   static Value load(const unsigned char* p) {
     return static_cast<int16_t>(loadWord<uint16_t, kBigEndian>(p));
@@ -66,8 +66,9 @@ struct Int24Codec {
   using Value = int32_t;
   static constexpr int32_t kWidth = 3;
   static Value load(const unsigned char* p) {
-    const uint32_t bits = kBigEndian ? (p[0] << 16 | p[1] << 8 | p[2])  //
-                                     : (p[0] | p[1] << 8 | p[2] << 16);
+    const uint32_t high = kBigEndian ? p[0] : p[2];
+    const uint32_t low = kBigEndian ? p[2] : p[0];
+    const uint32_t bits = high << 16 | p[1] << 8 | low;
     return static_cast<int32_t>(bits << 8) >> 8;  // sign-extends bit 23
   }
   static int32_t level(Value peak) { return peak / 256; }
