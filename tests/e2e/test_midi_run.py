@@ -51,7 +51,7 @@ class Station:
         self.client = probe.client(self.window)
 
     def title(self):
-        return [w.title for w in self.probe.windows() if w.hwnd == self.window][0]
+        return self.probe.text(self.window)
 
     def pane(self):
         return self.probe.text(self.window, TEXT_PANE)
