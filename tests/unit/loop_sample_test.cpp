@@ -21,7 +21,9 @@ void put32(Bytes& b, uint32_t v) {
   put16(b, v >> 16);
 }
 void putTag(Bytes& b, const char* tag) {
-  b.insert(b.end(), tag, tag + 4);
+  for (int i = 0; i < 4; ++i) {
+    b.push_back(static_cast<unsigned char>(tag[i]));
+  }
 }
 
 void putChunk(Bytes& b, const char* tag, const Bytes& body, uint32_t size) {
