@@ -7,6 +7,7 @@ By default a scripted operator plays the whole run and saves the report; with a 
 and the report go to the output folder. With --manual a person drives the unit from a
 console instead (see `help` there). Exits non-zero when no report was saved."""
 import argparse
+import json
 import os
 import shutil
 import subprocess
@@ -15,12 +16,13 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from harness import Display, Probe, Program, VirtualUnit, Wine  # noqa: E402
-from harness.asio import register_driver  # noqa: E402
+from harness.asio import Driver, register  # noqa: E402
 from harness.operator import Model, Operator, note_off, note_on, sweep  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 DEMO = ROOT / "demo"
 MODEL = DEMO / "VelkDJ2"
+CONTROLS = MODEL / "controls.json"
 DEMO_CHANNELS = 4  # the demo sound card: two output pairs and two input pairs
 
 
@@ -40,10 +42,21 @@ def prepare_prefix(build_dir, prefix):
     subprocess.run([ROOT / "scripts" / "wine-prefix.sh", build_dir], check=True, env=env)
 
 
+def install_sound_card(wine, build_dir, name, out_dir):
+    """Registers the loopback ASIO driver as the demo unit's sound card. Every input hears
+    the first output pair, so the meters of each input pair light."""
+    sound_card = Driver(name, Inputs=DEMO_CHANNELS, Outputs=DEMO_CHANNELS, FeedFirstPair=1,
+                        log=out_dir / "asio-calls.log")
+    register(wine, build_dir / "tests" / "fixtures" / "asio_loopback" / "asio_loopback.dll",
+             [sound_card])
+    return sound_card
+
+
 def meters_lit(model_meter, lit_colour):
     """A check of a screenshot: both meters of the pair show lit rows at their bottom."""
     x, y = model_meter["left"], model_meter["top"] + model_meter["height"] - 6
-    return lambda shot: all(_near(shot.pixel(x + dx, y), lit_colour) for dx in (10, 30))
+    return lambda shot, x0, y0: all(_near(shot.pixel(x0 + x + dx, y0 + y), lit_colour)
+                                    for dx in (10, 30))
 
 
 def _near(pixel, colour, tolerance=40):
@@ -125,17 +138,15 @@ def main():
     exe = lay_out_station(build_dir, out_dir / "station")
     prepare_prefix(build_dir, args.prefix.resolve())
 
-    controls_path = MODEL / "controls.json"
-    controls = __import__("json").loads(controls_path.read_text())
-    model = Model(controls_path)
+    controls = json.loads(CONTROLS.read_text())
+    model = Model(CONTROLS)
     display = Display(None if args.headless else os.environ.get("DISPLAY"))
     wine = Wine(args.prefix.resolve(), display, out_dir / "wine-logs")
     unit = VirtualUnit.named(model.port_name)
     report = out_dir / "report.txt"
     try:
         wine.start()
-        register_driver(wine, build_dir, controls["asio_driver"], inputs=DEMO_CHANNELS,
-                        outputs=DEMO_CHANNELS)
+        install_sound_card(wine, build_dir, controls["asio_driver"], out_dir)
         probe = Probe(wine, build_dir / "tests" / "fixtures" / "probe" / "velkprobe.exe")
         with Program(wine, exe, unit=unit) as program:
             if args.manual:

@@ -172,14 +172,16 @@ class Operator:
             self.log("LED %s answered" % control["name"])
 
     def audio_pairs(self, step_title, meter=None):
-        """Continues through the channel pairs of an audio step. In the input step only the
-        first two outputs play, so only the first pair's meters can light: it waits for them."""
+        """Continues through the channel pairs of an audio step; in the input step it first
+        waits for the pair's meters to light."""
         self.wait_pane(step_title)
         pair = 0
         while self.pane().startswith(step_title):
             pair += 1
-            if meter and pair == 1:
-                wait_until(lambda: meter(self.display.screenshot(self.out_dir / "meter.png")), 15,
+            if meter:
+                origin = self.probe.client(self.window)[:2]
+                wait_until(lambda: meter(self.display.screenshot(self.out_dir / "meter.png"),
+                                         *origin), 15,
                            "meters lit for pair %d" % pair, interval=0.2)
             self.shot("%s-pair%d" % (step_title.lower().replace(" ", "-"), pair))
             self.press_continue()
