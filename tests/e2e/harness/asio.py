@@ -190,7 +190,10 @@ def _run(prefix, display, exe, *args, timeout=60):
 def _wineserver_done(prefix):
     """Waits for the prefix's server to end: one started without a display must not serve
     programs under Xvfb, nor one started under Xvfb outlive it."""
-    subprocess.run(["wineserver", "-w"], env=wine_env(prefix), timeout=60)
+    try:
+        subprocess.run(["wineserver", "-w"], env=wine_env(prefix), timeout=30)
+    except subprocess.TimeoutExpired:  # a persistent server left by an aborted session
+        subprocess.run(["wineserver", "-k"], env=wine_env(prefix), timeout=30)
 
 
 class _Checks:
