@@ -3,6 +3,7 @@ video's file type, with the video's path in its command line; every failure is s
 import pytest
 
 from harness import Program, Wine, wait_until
+from harness.asio import Driver, register
 from harness.model import Model
 
 VIDEO_BUTTON = 111
@@ -30,12 +31,14 @@ def player(wine, fixture_exe):
 class Station:
     """A program run whose player log records every player start."""
 
-    def __init__(self, wine, probe, unit, exe_folder, videos, player_exe):
+    def __init__(self, wine, probe, unit, exe_folder, videos, player_exe, audio=None,
+                 sequence=None):
         self.probe = probe
         self.log = exe_folder.root / "player.log"
         self.folder = Wine.windows_path(exe_folder.root) + "\\"
         self.player_exe = player_exe
-        model = Model(sequence={"test3": 0, "test4": 0, "test5": 0, "test6": 0, "test7": 0})
+        model = Model(audio=audio, sequence=sequence or {"test3": 0, "test4": 0, "test5": 0,
+                                                         "test6": 0, "test7": 0})
         model.write(exe_folder)
         settings = model.settings()
         settings["video"] = videos
@@ -120,3 +123,20 @@ def test_step_ignores_the_pair_outside_the_audio_steps(wine, probe, unit, exe_fo
         s.press(CONTINUE_BUTTON)
         s.press(VIDEO_BUTTON)
         assert s.wait_starts(1) == ['"%s" "%sstep2.vtst"' % (player, s.folder)]
+
+
+def test_audio_steps_take_the_pair_video_or_fall_back_to_the_step(
+        wine, probe, unit, exe_folder, player, build_dir):
+    card = Driver("Velk Video Test Card", Inputs=4, Outputs=4)
+    register(wine, build_dir / "tests" / "fixtures" / "asio_loopback" / "asio_loopback.dll", [card])
+    videos = {"video6": "out.vtst", "video6_2": "out2.vtst", "video7": "in.vtst",
+              "video7_2": "in2.vtst"}
+    only_audio = {"test2": 0, "test3": 0, "test4": 0, "test5": 0, "test8": 0}
+    with Station(wine, probe, unit, exe_folder, videos, player, audio=card.name,
+                 sequence=only_audio) as s:
+        for press in (CONTINUE_BUTTON, VIDEO_BUTTON, CONTINUE_BUTTON, VIDEO_BUTTON,
+                      CONTINUE_BUTTON, VIDEO_BUTTON, CONTINUE_BUTTON, VIDEO_BUTTON):
+            s.press(press)
+        started = ['"%s" "%s%s"' % (player, s.folder, name)
+                   for name in ("out.vtst", "out2.vtst", "in.vtst", "in2.vtst")]
+        assert s.wait_starts(4) == started
