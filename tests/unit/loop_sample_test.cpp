@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -124,7 +126,10 @@ class LoopSampleTest : public ::testing::Test {
     EXPECT_EQ(0, loopSample.frameCount);
     EXPECT_EQ(nullptr, loopSample.leftSamples);
   }
-  std::string path_ = ::testing::TempDir() + "velk_loop_test.wav";
+  // One file per test and process: ctest runs tests in parallel processes.
+  std::string path_ = ::testing::TempDir() + "velk_loop_" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                      std::to_string(getpid()) + ".wav";
 };
 
 TEST_F(LoopSampleTest, ReadsTheLeftChannelOfEveryHeaderLayout) {
