@@ -41,5 +41,9 @@ scripts/wine-prefix.sh "$root/build/mingw"
 step "Windows-side tests under Wine"
 ctest --preset mingw
 
+step "Windows-side benchmark (figures only)"
+scripts/wine-run.sh build/mingw/tests/win/config_profile_bench.exe
+
 step "End-to-end scenarios under Wine and Xvfb"
-VELK_BUILD_DIR="$root/build/mingw" /usr/bin/python3 -m pytest -q tests/e2e
+# -s shows the figures some scenarios print (latencies); nothing else is printed.
+VELK_BUILD_DIR="$root/build/mingw" /usr/bin/python3 -m pytest -q -s tests/e2e

@@ -63,8 +63,8 @@ def _near(pixel, colour, tolerance=40):
     return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
 
 
-def scripted_run(model, unit, probe, display, out_dir, controls):
-    operator = Operator(model, unit, probe, display, out_dir)
+def scripted_run(model, unit, probe, display, out_dir, controls, log=print):
+    operator = Operator(model, unit, probe, display, out_dir, log)
     operator.start()
     operator.opening_page()
     operator.midi_link()

@@ -19,7 +19,8 @@ def test_demo_run_ends_with_the_expected_report(wine, probe, display, build_dir,
     unit = VirtualUnit.named(model.port_name)
     try:
         with Program(wine, exe, unit=unit) as program:
-            report = scripted_run(model, unit, probe, display, tmp_path / "out", controls)
+            report = scripted_run(model, unit, probe, display, tmp_path / "out", controls,
+                                  log=lambda line: None)
             assert program.wait(30) == 0
     finally:
         unit.close()
