@@ -44,7 +44,9 @@ static bool audioError(HWND owner, const char* text) {
   return false;
 }
 
-static char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+static char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 static bool sameNameIgnoringCase(const char* a, const char* b) {
   for (; *a != '\0' && *b != '\0'; ++a, ++b) {
@@ -137,8 +139,7 @@ static bool findDriver(HWND window) {
   }
   bool matched = false;
   char name[kRegistryText];
-  for (DWORD index = 0; RegEnumKeyA(asioKey, index, name, sizeof name) == ERROR_SUCCESS;
-       ++index) {
+  for (DWORD index = 0; RegEnumKeyA(asioKey, index, name, sizeof name) == ERROR_SUCCESS; ++index) {
     char clsidText[kRegistryText];
     char description[kRegistryText];
     if (!readDriverEntry(name, clsidText, description) || clsidText[0] == '\0' ||

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-bool openMidiInput();   // opens and starts the input; shows its own message on failure
-bool openMidiOutput();  // shows its own message on failure
-void closeMidiInput();  // stop, reset, close
-void closeMidiOutput(); // reset, close
+bool openMidiInput();    // opens and starts the input; shows its own message on failure
+bool openMidiOutput();   // shows its own message on failure
+void closeMidiInput();   // stop, reset, close
+void closeMidiOutput();  // reset, close
 void sendMidiShortMessage(uint32_t word);
 
 #endif
