@@ -212,7 +212,7 @@ static bool reopenAroundPanel(HWND window) {
   openDriver(window, kRequestedRate);
   IASIO* panelDriver = asioHost.driver.get();
   if (panelDriver == nullptr) {
-    return false;  // also the case when no driver is configured: clsid is empty
+    return false;  // the driver could not be reopened
   }
   panelDriver->controlPanel();
   releaseDriver();
@@ -224,6 +224,11 @@ static bool reopenAroundPanel(HWND window) {
 }
 
 bool showDriverControlPanel(void* window) {
+  // A unit without audio has no driver class: creating the empty class would only hand
+  // COM whatever server happens to be registered under it.
+  if (IsEqualCLSID(clsid, GUID_NULL)) {
+    return false;
+  }
   bool shown = false;
   guardDriver([&] { shown = reopenAroundPanel(static_cast<HWND>(window)); });
   return shown;
