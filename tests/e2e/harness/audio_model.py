@@ -1,0 +1,104 @@
+"""A unit with a sound card for the audio steps: loop WAV files in the two common header
+layouts, the unit model with its [audio] loop, the loop matched against what the loopback
+driver dumped, and the level meters read off the screen.
+
+The model's meter pictures are flat colours (METER_ON_COLOUR lit, METER_OFF_COLOUR unlit),
+so one column of pixels tells how many rows of a meter are lit."""
+import math
+import struct
+from dataclasses import dataclass
+
+from .asio import (FLOAT32_LSB, FLOAT32_MSB, FLOAT64_LSB, FLOAT64_MSB, INT16_LSB, INT16_MSB,
+                   INT24_LSB, INT24_MSB)
+from .midi_model import ScreenPixels
+from .model import METER_OFF_COLOUR, METER_ON_COLOUR, METER_SIZE, Model
+
+LOOP_FILE = "loop.wav"
+
+
+def wav_bytes(left, right=None, header=46):
+    """16-bit stereo PCM at 44100 Hz. header 46: an 18-byte format chunk (samples at offset
+    46); header 44: the common 16-byte one (samples at offset 44)."""
+    right = right if right is not None else [0] * len(left)
+    data = b"".join(struct.pack("<hh", l, r) for l, r in zip(left, right))
+    fmt = struct.pack("<HHIIHH", 1, 2, 44100, 44100 * 4, 4, 16)
+    if header == 46:
+        fmt += struct.pack("<H", 0)
+    body = (b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" +
+            struct.pack("<I", len(data)) + data)
+    wav = b"RIFF" + struct.pack("<I", len(body)) + body
+    assert wav.index(data) == header
+    return wav
+
+
+@dataclass
+class AudioModel(Model):
+    """The minimal model with a sound card: `audio` names its driver; the loop file lies
+    beside the exe."""
+    # The window's Width and Height are its outer size: the meters stand above the bottom
+    # of the client area, clear of the panel (which ends at row 230).
+    meter_at: tuple = (20, 250)
+    loop: str = LOOP_FILE
+
+    def settings(self):
+        settings = super().settings()
+        settings["audio"] = {"loop": self.loop}
+        return settings
+
+
+def loop_value(sample_type, played):
+    """The 16-bit loop sample a played output sample stands for, or None when the value is
+    not one the program writes for any loop sample (s, s x 256, s x 65536 or s / 65536)."""
+    if sample_type in (FLOAT32_LSB, FLOAT32_MSB, FLOAT64_LSB, FLOAT64_MSB):
+        scaled = played * 65536
+        exact = math.isfinite(scaled) and scaled == int(scaled)
+        return int(scaled) if exact and -32768 <= scaled <= 32767 else None
+    scale = {INT16_LSB: 1, INT16_MSB: 1, INT24_LSB: 256, INT24_MSB: 256}.get(sample_type, 65536)
+    return played // scale if played % scale == 0 and -32768 <= played // scale <= 32767 \
+        else None
+
+
+def loop_offset(loop, sample_type, played):
+    """Where in the loop (cyclic) the played samples start, or None when they are not a run
+    of consecutive loop samples. The loop's values must be unique."""
+    values = [loop_value(sample_type, v) for v in played]
+    if not values or None in values or values[0] not in loop:
+        return None
+    start = loop.index(values[0])
+    if any(values[i] != loop[(start + i) % len(loop)] for i in range(len(values))):
+        return None
+    return start
+
+
+class MeterPixels(ScreenPixels):
+    """Reads the two level meters of a pair: the even channel's at Meter_left, the odd
+    one's 20 pixels to its right, both METER_SIZE[1] rows high from Meter_top."""
+
+    def __init__(self, display_name, meter_origin):
+        """meter_origin: screen point of (Meter_left, Meter_top)."""
+        super().__init__(display_name)
+        self.origin = meter_origin
+
+    def lit_rows(self, meter):
+        """Lit rows of meter 0 (even channel) or 1 (odd channel), counted from the bottom;
+        None while the column is not a meter (not drawn yet)."""
+        height = METER_SIZE[1]
+        x = self.origin[0] + 20 * meter + 10
+        all_planes, z_pixmap = 0xFFFFFFFF, 2
+        image = self._x.XGetImage(self._display, self._root, x, self.origin[1], 1, height,
+                                  all_planes, z_pixmap)
+        column = []
+        for row in range(height):
+            value = self._x.XGetPixel(image, 0, row)
+            column.append(((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF))
+        self._x.XDestroyImage(image)
+        lit = 0
+        while lit < height and column[height - 1 - lit] == METER_ON_COLOUR:
+            lit += 1
+        if any(c != METER_OFF_COLOUR for c in column[:height - lit]):
+            return None
+        return lit
+
+    def pair(self):
+        return self.lit_rows(0), self.lit_rows(1)
+
