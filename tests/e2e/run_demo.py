@@ -23,7 +23,8 @@ ROOT = Path(__file__).resolve().parents[2]
 DEMO = ROOT / "demo"
 MODEL = DEMO / "VelkDJ2"
 CONTROLS = MODEL / "controls.json"
-DEMO_CHANNELS = 4  # the demo sound card: two output pairs and two input pairs
+DEMO_CHANNELS = 4
+WINDOW_CLASS = "VELKANALYSER"  # the demo sound card: two output pairs and two input pairs
 
 
 def lay_out_station(build_dir, station):
@@ -89,10 +90,12 @@ MANUAL_HELP = """Commands (channels 1..16; an any-channel control takes any chan
   clock [BPM]        send one measuring window of MIDI clock (default 120)
   loop               send the same note message twice (loopback)
   leds               show the notes the program has sent (LED flashes)
-  quit               stop driving (close the program's window to end it)"""
+  quit               close the program (as its close box does) and end"""
 
 
 def manual_run(unit):
+    unit.wait_event("IN", 0, "START", timeout=60)
+    print("Velk Analyser is running with the virtual unit.")
     print(MANUAL_HELP)
     for line in sys.stdin:
         words = line.split()
@@ -151,7 +154,9 @@ def main():
         with Program(wine, exe, unit=unit) as program:
             if args.manual:
                 manual_run(unit)
-                program.wait(timeout=None)
+                if program.running:
+                    probe.close(probe.find("*", 5, cls=WINDOW_CLASS))
+                program.wait(timeout=60)
             else:
                 report = scripted_run(model, unit, probe, display, out_dir, controls)
                 code = program.wait(timeout=30)

@@ -85,7 +85,7 @@ class Operator:
         y = self.model.panel["top"] + control["probe"][1]
         x0, y0 = self.probe.client(self.window)[:2]
         wanted = tuple(self.model.lit_colours[colour])
-        wait_until(lambda: self.display.screenshot(self.out_dir / "probe.png").pixel(x0 + x, y0 + y)
+        wait_until(lambda: self.display.screenshot(self.out_dir / ".probe.png").pixel(x0 + x, y0 + y)
                    == wanted, timeout, "%s shown %s" % (control["name"], colour), interval=0.05)
 
     def shot(self, name):
@@ -180,7 +180,7 @@ class Operator:
             pair += 1
             if meter:
                 origin = self.probe.client(self.window)[:2]
-                wait_until(lambda: meter(self.display.screenshot(self.out_dir / "meter.png"),
+                wait_until(lambda: meter(self.display.screenshot(self.out_dir / ".meter.png"),
                                          *origin), 15,
                            "meters lit for pair %d" % pair, interval=0.2)
             self.shot("%s-pair%d" % (step_title.lower().replace(" ", "-"), pair))
