@@ -1,4 +1,5 @@
 """Reading and poking the program's windows through velkprobe.exe (run in the same prefix)."""
+import time
 from collections import namedtuple
 
 from .wine import wait_until
@@ -26,7 +27,13 @@ class Probe:
         self.exe = exe
 
     def run(self, *args, check=True):
-        code, out = self.wine.run([self.exe, *[self._arg(a) for a in args]], timeout=30)
+        argv = [self.exe, *[self._arg(a) for a in args]]
+        started = time.monotonic()
+        code, out = self.wine.run(argv, timeout=30)
+        if code not in (0, 1, 2) or (code != 0 and not out and time.monotonic() - started < 0.2):
+            # Seen rarely on a loaded machine: the probe ends at once without having looked
+            # (a start-up failure of the Wine process, not an answer). Ask once more.
+            code, out = self.wine.run(argv, timeout=30)
         if check and code != 0:
             raise RuntimeError("velkprobe %s: exit code %d" % (" ".join(map(str, args)), code))
         return code, out.decode("cp1252")
