@@ -235,6 +235,19 @@ int32_t bytesPerSample(ASIOSampleType type) {
   return codec != nullptr ? codec->width : 2;
 }
 
+// Bytes in one half-buffer of a channel. The one-bit and eight-bit DSD types hold fewer
+// bytes than two per frame: clearing them as two-byte samples would write past the driver's
+// buffer.
+static size_t halfBufferBytes(ASIOSampleType type, int32_t frames) {
+  if (type == ASIOSTDSDInt8LSB1 || type == ASIOSTDSDInt8MSB1) {
+    return static_cast<size_t>(frames) / 8;
+  }
+  if (type == ASIOSTDSDInt8NER8) {
+    return static_cast<size_t>(frames);
+  }
+  return static_cast<size_t>(bytesPerSample(type)) * frames;
+}
+
 int32_t inputPeak(ASIOSampleType type, const void* buffer, int32_t frames) {
   const SampleCodec* codec = codecOf(type);
   return codec != nullptr ? codec->peak(static_cast<const unsigned char*>(buffer), frames) : 0;
@@ -246,7 +259,7 @@ static int32_t playLoop(ASIOSampleType type, void* buffer, int32_t frames, int32
   auto* out = static_cast<unsigned char*>(buffer);
   const SampleCodec* codec = codecOf(type);
   if (codec == nullptr || loopSample.frameCount <= 0 || loopSample.leftSamples == nullptr) {
-    std::memset(out, 0, static_cast<size_t>(bytesPerSample(type)) * frames);
+    std::memset(out, 0, halfBufferBytes(type, frames));
     return position;
   }
   return codec->encode(out, frames, position);
@@ -285,7 +298,7 @@ static void fillOutputs(int32_t index, int32_t frames, int32_t inputs, int32_t o
   for (int32_t j = 0; j < outputs; ++j) {
     const ASIOSampleType type = asioHost.channelInfos[inputs + j].type;
     void* half = asioHost.bufferInfos[inputs + j].buffers[index];
-    const size_t bytes = static_cast<size_t>(bytesPerSample(type)) * frames;
+    const size_t bytes = halfBufferBytes(type, frames);
     if (!isOutputActive(step, pair, j)) {
       std::memset(half, 0, bytes);
     } else if (j % 2 == 0) {

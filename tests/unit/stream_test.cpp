@@ -74,14 +74,23 @@ TEST_F(AudioTest, EveryEncodingReadsBackAsTheLoopLevel) {
 
 TEST_F(AudioTest, UnencodedTypesAndMissingLoopPlaySilence) {
   setLoop({1, 2, 3});
-  Bytes out(16, 0xEE);
-  loopPosition = 1;
-  fillFromLoop(ASIOSTDSDInt8LSB1, out.data(), 4);
-  EXPECT_EQ(Bytes(8, 0), Bytes(out.begin(), out.begin() + 8));  // 2 bytes a frame
-  EXPECT_EQ(0xEE, out[8]);
-  EXPECT_EQ(1, loopPosition);
+  // Silence fills exactly the channel's half-buffer: two bytes a frame for a type nobody
+  // knows, one for eight-bit DSD, one per eight frames for one-bit DSD.
+  const struct {
+    ASIOSampleType type;
+    size_t bytes;
+  } kUnencoded[] = {
+      {99, 32}, {ASIOSTDSDInt8NER8, 16}, {ASIOSTDSDInt8LSB1, 2}, {ASIOSTDSDInt8MSB1, 2}};
+  for (const auto& u : kUnencoded) {
+    Bytes out(40, 0xEE);
+    loopPosition = 1;
+    fillFromLoop(u.type, out.data(), 16);
+    EXPECT_EQ(Bytes(u.bytes, 0), Bytes(out.begin(), out.begin() + u.bytes)) << u.type;
+    EXPECT_EQ(0xEE, out[u.bytes]) << "type " << u.type << " wrote past its half-buffer";
+    EXPECT_EQ(1, loopPosition);
+    EXPECT_EQ(0, inputPeak(u.type, out.data(), 16));
+  }
   EXPECT_EQ(2, bytesPerSample(ASIOSTDSDInt8LSB1));
-  EXPECT_EQ(0, inputPeak(ASIOSTDSDInt8LSB1, out.data(), 4));
 
   freeLoopSample();
   Bytes wide(32, 0xEE);
