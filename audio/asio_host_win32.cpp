@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/ascii_text.h"
 #include "audio/asio_driver.h"
 #include "audio/driver_guard.h"
 #include "audio/loop_sample.h"
@@ -44,29 +45,16 @@ static bool audioError(HWND owner, const char* text) {
   return false;
 }
 
-static char asciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-static bool sameNameIgnoringCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (asciiLower(*a) != asciiLower(*b)) {
-      return false;
-    }
-  }
-  return *a == *b;
-}
-
 // A string value of at most 127 characters; anything else reads as empty.
 static void readRegistryText(HKEY key, const char* name, char* text) {
   DWORD type = 0;
-  DWORD size = kRegistryText - 1;
+  DWORD size = kRegistryText;  // a 127-character value and its terminator fit
   if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
           ERROR_SUCCESS ||
       type != REG_SZ) {
     size = 0;
   }
-  text[size] = '\0';
+  text[size < kRegistryText ? size : kRegistryText - 1] = '\0';
 }
 
 // The CLSID and Description of one driver entry; an entry without a description is known

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "app/ascii_text.h"
 #include "config/device_select.h"
 #include "midi/midi_analysis.h"
 #include "ui/main_window_win32.h"
@@ -14,10 +15,6 @@ static void showMidiError(const char* text) {
   showMessage(text, selectedPortName, MB_ICONWARNING | MB_OK);
 }
 
-static bool sameName(const char* a, const char* b) {
-  return lstrcmpiA(a, b) == 0;
-}
-
 // Port number of the unit's name in one direction, or -1. The scan does not stop at a
 // match: of several ports with the unit's name the highest-numbered one is used.
 template <typename Caps, typename GetCaps>
@@ -26,7 +23,7 @@ static int findPort(UINT count, GetCaps getCaps) {
   for (UINT port = 0; port < count; ++port) {
     Caps caps;
     if (getCaps(port, &caps, sizeof(caps)) == MMSYSERR_NOERROR &&
-        sameName(caps.szPname, selectedPortName)) {
+        sameNameIgnoringCase(caps.szPname, selectedPortName)) {
       found = static_cast<int>(port);
     }
   }

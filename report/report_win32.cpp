@@ -32,12 +32,12 @@ void offerReport() {
                   MB_ICONQUESTION | MB_YESNO) != IDYES) {
     return;
   }
-  AsioSummary summary = {};
-  const AsioSummary* audio = describeAsioDriver(summary) ? &summary : nullptr;
   char name[kReportNameCapacity];
   // A report that could not be written is never taken as saved: the operator is told and
   // may choose another name, or cancel the dialog to leave without one.
   while (askReportPath(name)) {
+    AsioSummary summary = {};
+    const AsioSummary* audio = describeAsioDriver(summary) ? &summary : nullptr;
     if (writeReportFile(name, audio)) {
       return;
     }

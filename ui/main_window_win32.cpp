@@ -13,7 +13,7 @@
 char programName[100];
 char windowClassName[100];
 Shared<HWND> mainWindow;
-HWND textPane;
+Shared<HWND> textPane;
 HWND continueButton;
 HWND videoButton;
 
@@ -62,12 +62,13 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
   if (!window) {
     return false;
   }
-  textPane = createChild(window, "EDIT", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE,
-                         settings.textWindow, IDC_TEXT_PANE);
+  HWND pane = createChild(window, "EDIT", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE,
+                          settings.textWindow, IDC_TEXT_PANE);
+  textPane.set(pane);
   paneFont =
       CreateFontA(18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "arial");
-  SendMessageA(textPane, WM_SETFONT, reinterpret_cast<WPARAM>(paneFont), FALSE);
+  SendMessageA(pane, WM_SETFONT, reinterpret_cast<WPARAM>(paneFont), FALSE);
   refreshTextPane();
   continueButton = createButton(window, settings.continueButton, IDC_CONTINUE_BUTTON, "Begin Test");
   videoButton =
@@ -157,13 +158,22 @@ void destroyMainWindow() {
   DestroyWindow(mainWindow.get());
 }
 
+// The MIDI thread hands texts to the window thread and waits until it has taken them. The
+// wait is bounded: should the window thread itself be waiting on the MIDI port (stopping it
+// on the way out), the text is dropped rather than both threads waiting for ever.
+static void handOverText(HWND window, const char* text) {
+  constexpr UINT kHandOverMilliseconds = 2000;
+  SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                      kHandOverMilliseconds, nullptr);
+}
+
 void setMainWindowTitle(const char* title) {
   HWND window = mainWindow.get();
   if (window) {
-    SetWindowTextA(window, title);
+    handOverText(window, title);
   }
 }
 
 void setTextPaneText(const char* text) {
-  SetWindowTextA(textPane, text);
+  handOverText(textPane.get(), text);
 }

@@ -11,7 +11,7 @@ extern char windowClassName[100];
 
 // Published last in creation; read by the MIDI thread for drawing and text.
 extern Shared<HWND> mainWindow;
-extern HWND textPane;
+extern Shared<HWND> textPane;  // the MIDI thread sets its text
 extern HWND continueButton;
 extern HWND videoButton;
 

@@ -24,8 +24,10 @@ void showVideoInstructions(int step, int pair) {
     }
     pair = -1;
   }
-  makeAbsolutePath(path, sizeof(path), PathForm::Extended);
-  launchWithRegisteredPlayer(path);
+  // A path cut short by its buffer could name another file: such a video starts nothing.
+  if (makeAbsolutePath(path, sizeof(path), PathForm::Extended)) {
+    launchWithRegisteredPlayer(path);
+  }
 }
 
 // The unnamed value of HKEY_CLASSES_ROOT\subKey; false when the key or value is missing.
