@@ -584,7 +584,8 @@ def loop_wav_bytes():
             envelope = min(1.0, i / fade, (tone_frames - i) / fade)
             sample = int(round(16384 * envelope * math.sin(2 * math.pi * 440 * i / RATE)))
         frames += struct.pack("<hh", sample, sample)
-    # The loader expects exactly this 46-byte header: an 18-byte "fmt " body, samples at 46.
+    # The demo keeps the 46-byte header (an 18-byte "fmt " body, samples at 46): the oldest
+    # layout the units shipped with, and one the loader must go on reading.
     fmt = struct.pack("<HHIIHHH", 1, 2, RATE, RATE * 4, 4, 16, 0)
     riff_size = 4 + 8 + len(fmt) + 8 + len(frames)
     header = (b"RIFF" + struct.pack("<I", riff_size) + b"WAVE" + b"fmt " +
@@ -693,10 +694,13 @@ panel_green.bmp   the same picture with every control lit green (passed).
 meter_off.bmp     a level meter, unlit (the audio input test shows two meters,
 meter_on.bmp      each 20 pixels wide); the same meter fully lit.
 loop.wav          the test tone: 440 Hz for 0.8 s, then 0.2 s of silence,
-                  played in a loop. 44100 Hz, 16-bit stereo, with the 46-byte
-                  header (an 18-byte "fmt " chunk); the program reads the sample
-                  count at byte 42 and the samples from byte 46, so other WAV
-                  layouts are misread.
+                  played in a loop. 44100 Hz, 16-bit PCM (mono or stereo; only
+                  the left channel is played). This file has the 46-byte header
+                  (an 18-byte "fmt " chunk); the common 44-byte header and the
+                  extensible PCM header load as well, since the program looks
+                  for the "fmt " and "data" chunks wherever they stand. Other
+                  sample formats (8-bit, 24-bit, float, compressed) are refused
+                  and play silence.
 text1.txt         the instruction page of each test step (text1 ... text8).
 text3_1.txt       the pages of a step: text3_1 and text3_2 hold the note test
                   of deck A and deck B, text4_1 and text4_2 the controller
