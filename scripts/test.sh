@@ -26,8 +26,10 @@ TSAN_OPTIONS="halt_on_error=1" build/native-tsan/tests/velk_unit_tests --gtest_f
 step "Benchmarks (figures only)"
 cmake --preset native-bench >/dev/null
 cmake --build --preset native-bench -j "$jobs"
-for bench in build/native-bench/tests/*_bench; do
-  [ -x "$bench" ] && "$bench" --benchmark_min_time=0.2
+benches=(build/native-bench/tests/*_bench)
+[ -x "${benches[0]}" ] || { echo "no benchmark was built" >&2; exit 1; }
+for bench in "${benches[@]}"; do
+  "$bench" --benchmark_min_time=0.2
 done
 
 step "Windows build (MinGW-w64)"
