@@ -24,6 +24,12 @@ using ASIOSampleType = int32_t;
 constexpr ASIOError ASE_OK = 0;
 constexpr ASIOError ASE_NotPresent = -1000;
 
+// The interface's records are packed to 4 bytes, as drivers are built on Windows: there
+// ASIOTimeCode is 84 bytes and ASIOTime 148, where natural alignment would pad them to 88
+// and 152. The packing holds on every target, so that the native build's tests check the
+// layout drivers see.
+#pragma pack(push, 4)
+
 // 64-bit values split in two 32-bit halves, as the interface passes them.
 struct ASIOSamples {
   uint32_t hi, lo;
@@ -78,6 +84,8 @@ struct ASIOCallbacks {
   ASIOTime* (*bufferSwitchTimeInfo)(ASIOTime* params, int32_t doubleBufferIndex,
                                     ASIOBool directProcess);
 };
+
+#pragma pack(pop)
 
 // Time-info flags.
 constexpr uint32_t kSystemTimeValid = 1;

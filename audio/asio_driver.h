@@ -23,6 +23,13 @@ struct AsioHost {
   ASIOChannelInfo channelInfos[kMaxAsioEntries];
   ASIOCallbacks hostCallbacks;  // drivers keep a pointer to it: static storage
   bool audioRunning;
+  // The instance in driver was asked to start and has not returned from stop: its thread
+  // may be calling the stream handlers.
+  bool driverStarted;
+  // An instance was abandoned while started (it faulted): its thread may call the handlers
+  // until the process ends, so the tables and the loop sample they read are never rewritten
+  // or freed again.
+  bool abandonedRunning;
 };
 extern AsioHost asioHost;
 
@@ -35,7 +42,11 @@ bool probeDriver(void* window);
 int32_t initDriverAtRate(void* window, double rate);
 // 0 (ASE_OK) when buffers exist for every usable channel, else the driver's error or 1.
 int32_t createAudioBuffers();
+ASIOError startDriver();
 void stopDriver();     // stop and dispose of the buffers, when streaming
 void releaseDriver();  // gives back the reference, if any
+// Forgets a driver that faulted, without calling it again (Release would run its code):
+// no channel is left in use, and an instance that was started counts as still running.
+void abandonDriver();
 
 #endif

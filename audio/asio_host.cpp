@@ -127,10 +127,18 @@ int32_t createAudioBuffers() {
   return ASE_OK;
 }
 
+ASIOError startDriver() {
+  asioHost.driverStarted = true;  // a start that faults may have started its thread already
+  const ASIOError result = asioHost.driver.get()->start();
+  asioHost.driverStarted = result == ASE_OK;
+  return result;
+}
+
 void stopDriver() {
   IASIO* driver = asioHost.driver.get();
   if (asioHost.audioRunning && driver != nullptr) {
     driver->stop();
+    asioHost.driverStarted = false;
     driver->disposeBuffers();
   }
 }
@@ -140,4 +148,11 @@ void releaseDriver() {
     driver->Release();
     asioHost.driver.set(nullptr);
   }
+}
+
+void abandonDriver() {
+  asioHost.abandonedRunning = asioHost.abandonedRunning || asioHost.driverStarted;
+  asioHost.driverStarted = false;
+  asioHost.driver.set(nullptr);
+  setChannelCounts(0, 0);
 }

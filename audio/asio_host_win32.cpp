@@ -26,17 +26,20 @@ static const char kStartingError[] = "There was an error starting the selected A
 // The selected driver's class: the last matching registry entry found by findDriver.
 static CLSID clsid;
 
+// Set while the control-panel command runs (window thread only).
+static bool panelCommandRunning = false;
+
 // Runs body, which calls into the driver, under the fault guard. A driver that faulted is in
 // an unknown state: its instance is abandoned without Release (which would run its code
-// again), no channel is left in use, and false tells the caller to give up on it.
+// again), its module stays loaded for whatever threads it still runs, and false tells the
+// caller to give up on it.
 template <typename Body>
 static bool guardDriver(Body body) {
   if (runGuarded([](void* context) { (*static_cast<Body*>(context))(); }, &body) == 0) {
     return true;
   }
-  asioHost.driver.set(nullptr);
-  asioFacts.inputCount.set(0);
-  asioFacts.outputCount.set(0);
+  pinObjectModule(asioHost.driver.get());
+  abandonDriver();
   return false;
 }
 
@@ -167,9 +170,7 @@ bool startAudio(void* window) {
   }
   loadLoopSample(settings.loopPath);
   bool started = false;
-  guardDriver([&] {
-    started = createAudioBuffers() == ASE_OK && asioHost.driver.get()->start() == ASE_OK;
-  });
+  guardDriver([&] { started = createAudioBuffers() == ASE_OK && startDriver() == ASE_OK; });
   if (!started) {
     return audioError(owner, kStartingError);
   }
@@ -178,15 +179,15 @@ bool startAudio(void* window) {
 }
 
 void stopAudio() {
-  const bool stopped = guardDriver([] {
+  guardDriver([] {
     stopDriver();
     if (asioHost.audioRunning) {
       releaseDriver();
     }
   });
-  // A driver that faulted while stopping may still be calling the stream handlers, which
-  // read the loop sample: it stays until the process ends.
-  if (stopped) {
+  // An instance abandoned while started (now, or earlier in the run) may still be calling
+  // the stream handlers, which read the loop sample: it stays until the process ends.
+  if (!asioHost.abandonedRunning) {
     freeLoopSample();
   }
 }
@@ -206,7 +207,7 @@ static bool reopenAroundPanel(HWND window) {
   releaseDriver();
   openDriver(window, kRequestedRate);
   if (asioHost.driver.get() != nullptr && createAudioBuffers() == ASE_OK) {
-    asioHost.driver.get()->start();
+    startDriver();
   }
   return true;
 }
@@ -217,8 +218,20 @@ bool showDriverControlPanel(void* window) {
   if (IsEqualCLSID(clsid, GUID_NULL)) {
     return false;
   }
+  // An abandoned instance may still stream from the tables: reopening would rewrite them
+  // under its thread.
+  if (asioHost.abandonedRunning) {
+    return false;
+  }
+  // A driver's panel may run a message loop of its own, and one without an owner leaves
+  // the menu usable: the command can arrive again before the panel has closed.
+  if (panelCommandRunning) {
+    return false;
+  }
+  panelCommandRunning = true;
   bool shown = false;
   guardDriver([&] { shown = reopenAroundPanel(static_cast<HWND>(window)); });
+  panelCommandRunning = false;
   return shown;
 }
 

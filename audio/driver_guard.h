@@ -13,6 +13,12 @@ extern "C" {
 // faulted is never unloaded.
 unsigned long runGuarded(void (*body)(void*), void* context);
 
+// Pins the module that holds a COM object's code, the one its vtable (the object's first
+// word) lies in. A driver that faulted inside a system DLL it called has only that DLL
+// pinned by runGuarded; its own module must stay too, for its threads may still run.
+// Nothing happens for null or for an object that cannot be read.
+void pinObjectModule(const void* object);
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,14 +2,18 @@
 
 #include <windows.h>
 
+static void pinModuleAt(const void* address) {
+  HMODULE module = NULL;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     (LPCSTR)address, &module);
+}
+
 // The code is taken in the filter: inside the handler block the exception's details are
 // gone (and some runtimes report 0 there). Pinning keeps the faulting module mapped, so
 // nothing the driver left behind (threads, callbacks) can run into unmapped code.
 static int takeFault(EXCEPTION_POINTERS* pointers, unsigned long* code) {
-  HMODULE module = NULL;
   *code = pointers->ExceptionRecord->ExceptionCode;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                     (LPCSTR)pointers->ExceptionRecord->ExceptionAddress, &module);
+  pinModuleAt(pointers->ExceptionRecord->ExceptionAddress);
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -21,4 +25,22 @@ unsigned long runGuarded(void (*body)(void*), void* context) {
     return code != 0 ? code : 1;
   }
   return 0;
+}
+
+struct FirstWord {
+  const void* object;
+  const void* word;
+};
+
+// Out of line, so that the read stays a call inside the guard's __try.
+__declspec(noinline) static void readFirstWord(void* context) {
+  struct FirstWord* read = (struct FirstWord*)context;
+  read->word = *(const void* const volatile*)read->object;
+}
+
+void pinObjectModule(const void* object) {
+  struct FirstWord read = {object, NULL};
+  if (object != NULL && runGuarded(readFirstWord, &read) == 0 && read.word != NULL) {
+    pinModuleAt(read.word);
+  }
 }

@@ -43,11 +43,12 @@ static int frameBytesOf(const unsigned char* format, uint32_t size) {
   return blockAlign;
 }
 
-// Skips a chunk body and its pad byte (chunks start on even offsets).
-static bool skipChunk(FILE* file, uint32_t size) {
+// Skips the rest of a chunk body of which `consumed` bytes were read, and its pad byte:
+// chunks start on even offsets, so the pad follows from the chunk's own size.
+static bool skipChunk(FILE* file, uint32_t size, uint32_t consumed) {
   const uint32_t padded = size + (size & 1);
   return padded >= size && padded <= 0x7FFFFFFF &&
-         std::fseek(file, static_cast<long>(padded), SEEK_CUR) == 0;
+         std::fseek(file, static_cast<long>(padded - consumed), SEEK_CUR) == 0;
 }
 
 struct WaveLayout {
@@ -81,7 +82,7 @@ static bool findWaveLayout(FILE* file, WaveLayout& layout) {
       layout.dataOffset = std::ftell(file);
       layout.dataBytes = size;
     }
-    if ((formatSeen && layout.dataOffset >= 0) || !skipChunk(file, size - consumed)) {
+    if ((formatSeen && layout.dataOffset >= 0) || !skipChunk(file, size, consumed)) {
       break;
     }
   }

@@ -308,6 +308,10 @@ static void fillOutputs(int32_t index, int32_t frames, int32_t inputs, int32_t o
       fillFromLoop(type, half, frames);
     } else if (type == evenType) {
       std::memcpy(half, evenBuffer, bytes);
+    } else if (codecOf(evenType) == nullptr) {
+      // The even output played silence and left the position where it was: encoding from
+      // there would replay the same frames at every switch, a buzz.
+      std::memset(half, 0, bytes);
     } else {
       playLoop(type, half, frames, evenStart);  // same signal, another encoding
     }

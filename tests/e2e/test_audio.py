@@ -2,7 +2,9 @@
 output test plays the loop to one pair at a time, sample for sample, in every sample type;
 the input test's meters follow the input peaks and decay; every start-up failure of the
 driver ends the run with its message; the driver's control panel reopens it while it
-streams; a unit without audio never touches a driver; the report's "[ASIO Driver]" section.
+streams, and never inside itself; a driver that faults while streaming is left alone to the
+end of the run; a unit without audio never touches a driver; the report's "[ASIO Driver]"
+section.
 
 What the program wrote to its outputs is read from the driver's dump, what it asked of the
 driver from its call log. Waits poll a state: buffer timing jitters under Wine."""
@@ -413,6 +415,93 @@ def test_control_panel_reopens_the_driver_and_streams_its_new_settings(station, 
         "\r\nAudio Frequency 44100 Hz\r\n"
         "\r\nOutput Latency 256 samples\r\nInput Latency 128 samples\r\n\r\n"
         + MIDI_SECTIONS).encode()
+
+
+# -- a driver abandoned while it streams ------------------------------------------------------
+
+# A driver that faults while it streams is given up without being stopped: its thread goes
+# on calling the program until the process ends. The program must neither free what that
+# thread reads nor rewrite the tables under it, and must keep the driver's code loaded.
+WM_COMMAND = 0x0111
+
+
+def switching_on(driver, frames=None, switches=32, timeout=10.0):
+    """Waits until the driver has switched `switches` more times (by its dump), counting
+    from its first dump of `frames` frames when given."""
+    first = wait_until(lambda: (d := driver.outputs()) and frames in (None, d["frames"]) and d,
+                       timeout, "a dump")["switches"]
+    wait_until(lambda: driver.outputs()["switches"] >= first + switches, timeout,
+               "%d more buffer switches" % switches)
+
+
+def step6_station(station, driver):
+    model = AudioModel(audio=driver.name, sequence=dict(ONLY_STEPS, test6=1),
+                       texts={"text1": "Opening\r\n", **pages(6, 1)})
+    s = station(model, wav_bytes(unique_loop()))
+    s.main_window()
+    s.press()
+    wait_outputs(driver, (0, 1))
+    return s
+
+
+@pytest.mark.parametrize("in_system", [False, True], ids=["in-the-driver", "in-a-system-dll"])
+def test_a_fault_in_getDriverName_at_the_report_ends_the_run_cleanly(station, card, tmp_path,
+                                                                     in_system):
+    # Raised inside a system DLL, the fault pins only that DLL: the driver's own module must
+    # be kept loaded too, or its thread runs into unmapped code at shutdown.
+    driver = card("Velk Card Name Fault", Fault="getDriverName", FaultInSystem=in_system)
+    s = station(AudioModel(audio=driver.name, sequence=ONLY_STEPS), wav_bytes(unique_loop()))
+    s.main_window()
+    switching_on(driver)
+    s.press()  # the only step: the report question follows
+    s.end_run(tmp_path / "report")  # exit code 0
+    assert driver.calls()[-1] == (2, "getDriverName")  # never called again, never stopped
+    assert "[Midi Note Test]" in (tmp_path / "report.txt").read_text()
+
+
+def test_a_fault_in_stop_at_the_panel_command_leaves_the_driver_alone(station, card):
+    driver = card("Velk Card Stop Fault", Fault="stop")
+    s = step6_station(station, driver)
+    s.probe.command(s.window, ASIO_CONTROL_PANEL)
+    wait_until(lambda: (2, "stop while streaming") in driver.calls(), 10, "the faulting stop")
+    switching_on(driver)  # the abandoned instance goes on calling the program
+    s.probe.command(s.window, ASIO_CONTROL_PANEL)  # refused: nothing is reopened around it
+    s.press()  # handled after the command: the run ends
+    s.end_run()
+    assert driver.calls()[-1] == (2, "stop while streaming")
+
+
+def test_a_fault_in_start_after_the_panel_leaves_the_driver_alone(station, card):
+    # The panel hands the fault to the instance reopened after it, with 128-frame buffers.
+    driver = card("Velk Card Start Fault", PanelFault="start", PanelBufferSize=128)
+    s = step6_station(station, driver)
+    s.probe.command(s.window, ASIO_CONTROL_PANEL)
+    wait_until(lambda: (4, "start") in driver.calls(), 10, "the reopened instance's start")
+    switching_on(driver, frames=128)  # it streams on after its fault
+    s.probe.command(s.window, ASIO_CONTROL_PANEL)
+    s.press()
+    s.end_run()
+    calls = driver.calls()
+    assert calls[calls.index((4, "start")) + 1:] in ([], [(4, "streaming")])
+
+
+def test_the_panel_command_does_not_begin_again_while_the_panel_is_open(station, card):
+    # The driver's panel has no owner and a message loop of its own: the menu command can
+    # reach the program again while the panel is open.
+    driver = card("Velk Card Own Panel", ShowPanel=1, PanelBufferSize=128)
+    s = step6_station(station, driver)
+    s.probe.command(s.window, ASIO_CONTROL_PANEL)
+    panel = s.probe.find("Velk Card Own Panel Control Panel", 10)
+    assert s.probe.send(s.window, WM_COMMAND, ASIO_CONTROL_PANEL, 0) == 0  # returns at once
+    assert driver.calls()[-1] == (3, "controlPanel")
+    s.probe.close(panel)
+    switching_on(driver, frames=128)  # reopened after the panel with its new buffer size
+    s.press()
+    s.end_run()
+    calls = driver.calls()
+    assert [c for c in calls if c[1] == "controlPanel"] == [(3, "controlPanel")]
+    assert calls[calls.index((3, "controlPanel")) + 1:][:2] == [(3, "panel closed"),
+                                                                (3, "Release 0")]
 
 
 # -- a unit without audio --------------------------------------------------------------------

@@ -66,14 +66,35 @@ TEST(AsioAbi, RecordsHaveThePublishedLayout) {
   EXPECT_EQ(16u, offsetof(ASIOCallbacks, asioMessage));
   EXPECT_EQ(24u, offsetof(ASIOCallbacks, bufferSwitchTimeInfo));
 
-  EXPECT_EQ(152u, sizeof(ASIOTime));
-  EXPECT_EQ(16u, offsetof(ASIOTime, timeInfo));
-  EXPECT_EQ(64u, offsetof(ASIOTime, timeCode));
+  EXPECT_EQ(16u, sizeof(AsioGuid));
+}
+
+// The interface packs its records to 4 bytes: the time code ends at byte 84, not at the 88
+// that the alignment of its double would round it to, and the time record with it.
+TEST(AsioAbi, TimeRecordsArePackedToFourBytes) {
+  EXPECT_EQ(8u, sizeof(ASIOSamples));
+  EXPECT_EQ(8u, sizeof(ASIOTimeStamp));
+
+  EXPECT_EQ(48u, sizeof(AsioTimeInfo));
   EXPECT_EQ(8u, offsetof(AsioTimeInfo, systemTime));
   EXPECT_EQ(16u, offsetof(AsioTimeInfo, samplePosition));
   EXPECT_EQ(24u, offsetof(AsioTimeInfo, sampleRate));
   EXPECT_EQ(32u, offsetof(AsioTimeInfo, flags));
-  EXPECT_EQ(16u, sizeof(AsioGuid));
+  EXPECT_EQ(36u, offsetof(AsioTimeInfo, reserved));
+
+  EXPECT_EQ(84u, sizeof(ASIOTimeCode));
+  EXPECT_EQ(8u, offsetof(ASIOTimeCode, timeCodeSamples));
+  EXPECT_EQ(16u, offsetof(ASIOTimeCode, flags));
+  EXPECT_EQ(20u, offsetof(ASIOTimeCode, future));
+
+  EXPECT_EQ(148u, sizeof(ASIOTime));
+  EXPECT_EQ(16u, offsetof(ASIOTime, timeInfo));
+  EXPECT_EQ(64u, offsetof(ASIOTime, timeCode));
+
+  // Every record is packed, the ones holding pointers too: none is aligned beyond 4 bytes.
+  EXPECT_EQ(4u, alignof(ASIOTime));
+  EXPECT_EQ(4u, alignof(ASIOBufferInfo));
+  EXPECT_EQ(4u, alignof(ASIOCallbacks));
 }
 
 TEST(AsioAbi, ConstantsHaveThePublishedValues) {

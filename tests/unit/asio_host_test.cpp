@@ -169,4 +169,41 @@ TEST_F(AudioTest, StoppingAndReleasingActOnlyOnARunningHeldDriver) {
   EXPECT_EQ(1, driver.count("stop"));
 }
 
+// A driver that faults is forgotten without another call. Started and not yet returned
+// from stop, its thread may still be calling the handlers: it counts as running for good.
+TEST_F(AudioTest, AnInstanceAbandonedBetweenStartAndStopCountsAsRunning) {
+  auto abandonedRunning = [this](auto before) {
+    resetAudio();
+    driver = FakeAsioDriver();
+    asioHost.driver.set(&driver);
+    stream(2, 2, 16, ASIOSTInt16LSB);
+    asioHost.audioRunning = true;
+    before();
+    driver.calls.clear();
+    abandonDriver();
+    EXPECT_TRUE(driver.calls.empty());
+    EXPECT_EQ(nullptr, asioHost.driver.get());
+    EXPECT_EQ(0, asioFacts.outputCount.get());
+    return asioHost.abandonedRunning;
+  };
+  EXPECT_TRUE(abandonedRunning([] { startDriver(); }));
+  EXPECT_FALSE(abandonedRunning([] {}));
+  EXPECT_FALSE(abandonedRunning([] {
+    startDriver();
+    stopDriver();
+  }));
+  EXPECT_FALSE(abandonedRunning([this] {
+    driver.startResult = ASE_NotPresent;  // refused: the driver did not start
+    startDriver();
+  }));
+
+  // Once abandoned running, a later instance that is stopped cleanly changes nothing.
+  EXPECT_TRUE(abandonedRunning([] { startDriver(); }));
+  asioHost.driver.set(&driver);
+  startDriver();
+  stopDriver();
+  abandonDriver();
+  EXPECT_TRUE(asioHost.abandonedRunning);
+}
+
 }  // namespace

@@ -32,6 +32,8 @@ class AudioTest : public ::testing::Test {
     std::memset(asioHost.channelInfos, 0, sizeof asioHost.channelInfos);
     asioHost.hostCallbacks = {};
     asioHost.audioRunning = false;
+    asioHost.driverStarted = false;
+    asioHost.abandonedRunning = false;
     asioFacts.inputCount.set(0);
     asioFacts.outputCount.set(0);
     for (auto& level : asioFacts.inputLevels) {

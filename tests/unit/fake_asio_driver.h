@@ -13,7 +13,7 @@ struct FakeAsioDriver : IASIO {
   ASIOBool initResult = 1;
   ASIOError channelsResult = ASE_OK, bufferSizeResult = ASE_OK, createResult = ASE_OK;
   ASIOError latenciesResult = ASE_OK, sampleRateResult = ASE_OK, canRateResult = ASE_OK;
-  ASIOError setRateResult = ASE_OK, positionResult = ASE_OK;
+  ASIOError setRateResult = ASE_OK, positionResult = ASE_OK, startResult = ASE_OK;
   int32_t inputs = 2, outputs = 2, preferredSize = 64;
   double currentRate = 44100.0;
   ASIOSampleType sampleType = ASIOSTInt16LSB;
@@ -47,7 +47,7 @@ struct FakeAsioDriver : IASIO {
   void getErrorMessage(char* text) override { text[0] = '\0'; }
   ASIOError start() override {
     calls.push_back("start");
-    return ASE_OK;
+    return startResult;
   }
   ASIOError stop() override {
     calls.push_back("stop");

@@ -165,6 +165,20 @@ TEST_F(LoopSampleTest, FindsChunksWhereverTheyStand) {
   expectRamp(50);
 }
 
+TEST_F(LoopSampleTest, SkipsThePadByteOfAnOddFormatChunk) {
+  // Format chunks of 17 and 39 bytes: the loader reads them whole, and the pad byte after
+  // them still stands between the chunk and the next one.
+  for (size_t size : {17u, 39u}) {
+    Bytes body = formatBody(Format{});
+    body.resize(size, 0);
+    Bytes chunks;
+    putChunk(chunks, "fmt ", body);
+    putChunk(chunks, "data", frames(50, 2, ramp));
+    load(riff(chunks));
+    expectRamp(50);
+  }
+}
+
 TEST_F(LoopSampleTest, KeepsSampleValuesSigned) {
   Bytes data = {0xFF, 0xFF, 0x11, 0x11, 0x00, 0x80, 0x22, 0x22, 0xFF, 0x7F, 0x33, 0x33};
   load(wave(Format{}, data));

@@ -244,6 +244,19 @@ TEST_F(AudioTest, PartnersOfDifferentTypesPlayTheSameFrames) {
   EXPECT_EQ(3, loopPosition);
 }
 
+TEST_F(AudioTest, PartnerOfAnUnencodedOutputIsSilentToo) {
+  stream(0, 2, 3, ASIOSTInt16LSB);
+  asioHost.channelInfos[0].type = ASIOSTDSDInt8NER8;  // no codec: the even output is silent
+  setLoop({10, 20, 30, 40});
+  currentStep.set(5);
+  for (int32_t index : {0, 1, 0}) {
+    bufferSwitchTimeInfo(nullptr, index, 0);
+    EXPECT_EQ(Bytes(6, 0), Bytes(buffer(1, index), buffer(1, index) + 6)) << "switch " << index;
+    EXPECT_EQ(0xEE, buffer(1, index)[6]);
+  }
+  EXPECT_EQ(0, loopPosition);
+}
+
 TEST_F(AudioTest, BufferSwitchAsksTheDriverForTheTimeAndProcesses) {
   setLoop({5, 6});
   stream(1, 2, 2, ASIOSTInt16LSB);

@@ -235,7 +235,17 @@ def check(prefix, dll, smoke, host_check):
         "Velk Fail Start": (t("Velk Fail Start", Fail="start"), "starting"),
         "Velk Null Buffer": (t("Velk Null Buffer", Fail="nullBuffer"), "starting"),
     }
-    drivers = [smoke_driver, good, wide, fault_first, dup_good] + [d for d, _ in failing.values()]
+    # Faults while streaming, and the host call that faults: the instance is abandoned
+    # running. The panel hands its Fault on to the instance reopened after it.
+    abandoned = {
+        "Velk Abandon Name": (t("Velk Abandon Name", Fault="getDriverName"), "getDriverName"),
+        "Velk Abandon Name In System": (t("Velk Abandon Name In System", Fault="getDriverName",
+                                          FaultInSystem=1), "getDriverName"),
+        "Velk Abandon Stop": (t("Velk Abandon Stop", Fault="stop"), "stop"),
+        "Velk Abandon Start": (t("Velk Abandon Start", PanelFault="start"), "start"),
+    }
+    drivers = [smoke_driver, good, wide, fault_first, dup_good] + \
+        [d for d, _ in failing.values()] + [d for d, _ in abandoned.values()]
     register(prefix, dll, drivers)
     checks = _Checks()
     # The host's message boxes need a display: without one Wine returns at once.
@@ -288,6 +298,18 @@ def check(prefix, dll, smoke, host_check):
             calls = failing[name][0].calls()
             checks.expect(calls and not any(text.startswith("Release") for _, text in calls),
                           "%s: the faulted instance is never released" % name)
+        for name, (driver, call) in abandoned.items():
+            code, out = _run(prefix, display.name, host_check, "abandon", name, loop, call,
+                             windows_path(driver.dump))
+            sys.stdout.write(out)
+            checks.expect(code == 0, "%s: abandoned streaming, no crash" % name)
+            calls = driver.calls()
+            faulted = {"stop": "stop while streaming"}.get(call, call)
+            at = max((k for k, (_, text) in enumerate(calls) if text == faulted), default=None)
+            # Only the abandoned instance's own thread goes on; the host calls nothing more.
+            checks.expect(at is not None and all(
+                i == calls[at][0] and text == "streaming" for i, text in calls[at + 1:]),
+                "%s: no call after the fault in %s, no instance reopened" % (name, call))
         fixed = [text for _, text in failing["Velk Fixed Rate"][0].calls()]
         checks.expect("canSampleRate 44100" in fixed and "setSampleRate 44100" not in fixed,
                       "a fixed 48 kHz driver is asked, not set")
