@@ -1,4 +1,7 @@
 """Reading and poking the program's windows through velkprobe.exe (run in the same prefix)."""
+import os
+import select
+import subprocess
 import time
 from collections import namedtuple
 
@@ -111,3 +114,62 @@ class Probe:
         hwnd = self.find(title, timeout, cls="#32770")
         buttons = {c.id: c.text for c in self.children(hwnd) if c.cls.lower() == "button"}
         return MessageBox(hwnd, title, self.text(hwnd, MESSAGE_BOX_TEXT), buttons)
+
+    def repainter(self, window):
+        """A Repainter for the window: repaints it whenever asked."""
+        return Repainter(self.wine, self.exe, window)
+
+
+class Repainter:
+    """velkprobe repaint: one whole-window repaint, background erased, per request."""
+
+    def __init__(self, wine, exe, window):
+        self.process = wine.spawn([exe, "repaint", hex(window)], stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, name="velkprobe-repaint")
+        self._unread = b""
+
+    def _answer(self, timeout=30.0):
+        """The probe's next line, or None when none came within the timeout."""
+        while b"\n" not in self._unread:
+            if not select.select([self.process.stdout], [], [], timeout)[0]:
+                return None
+            chunk = os.read(self.process.stdout.fileno(), 4096)
+            if not chunk:
+                raise RuntimeError("velkprobe repaint ended with exit code %s"
+                                   % self.process.wait(10))
+            self._unread += chunk
+        line, self._unread = self._unread.split(b"\n", 1)
+        return line.decode().strip()
+
+    def begin(self):
+        """Asks for a repaint; returns once the probe is about to make it."""
+        self.process.stdin.write(b"go\n")
+        self.process.stdin.flush()
+        assert self._answer() == "painting"
+        self._painted = False
+
+    def painting(self):
+        """Whether the paint asked for is still running (does not wait)."""
+        if not self._painted:
+            answer = self._answer(timeout=0)
+            assert answer in (None, "painted"), answer
+            self._painted = answer == "painted"
+        return not self._painted
+
+    def end(self):
+        """Waits until the window's thread has handled the paint."""
+        if not self._painted:
+            assert self._answer() == "painted"
+        self._painted = True
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait(10)
+        self.process.stdout.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.process.poll() is None:
+            self.close()
