@@ -109,6 +109,13 @@ class Probe:
     def send(self, window, msg, wparam=0, lparam=0):
         return int(self.run("send", window, hex(msg), hex(wparam), hex(lparam))[1])
 
+    def dialog_font(self, face, points, text=None):
+        """((base x, base y), (width, height) of `text` on one line, or None) for a dialog
+        font: the units a dialog of that FONT statement places its controls in."""
+        numbers = [int(v) for v in self.run("dialogfont", face, str(points),
+                                            *([] if text is None else [text]))[1].split()]
+        return tuple(numbers[:2]), tuple(numbers[2:]) or None
+
     def message_box(self, title, timeout=10.0):
         """The visible message box with this caption: its text and its buttons."""
         hwnd = self.find(title, timeout, cls="#32770")
