@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "app/sequence.h"
 
 ResultTable noteResults;
@@ -186,5 +188,14 @@ bool writeReportFile(const char* path, const AsioSummary* summary) {
   }
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   const bool closed = std::fclose(file) == 0;
-  return written && closed;
+  if (written && closed) {
+    return true;
+  }
+  // A cut report must not pass for one: what was written goes again. Only a plain file is
+  // removed; a device that took the open (a printer port, a null device) is left alone.
+  struct stat info;
+  if (stat(path, &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG) {
+    std::remove(path);
+  }
+  return false;
 }

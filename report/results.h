@@ -39,8 +39,8 @@ std::string composeReport(const AsioSummary* summary);
 // The save dialog's name turned into the report's name: "x.abc" -> "x.txt", else + ".txt".
 // Never writes past capacity: a name too long for ".txt" is cut before it.
 void applyReportExtension(char* name, size_t capacity);
-// Writes the report; false (and no partial success) when the file could not be created
-// or fully written.
+// Writes the report; false when the file could not be created or fully written, and then
+// no cut report is left under that name.
 bool writeReportFile(const char* path, const AsioSummary* summary);
 
 // Asks whether to save and where, writes the report (Win32 layer).

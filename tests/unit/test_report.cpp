@@ -1,5 +1,8 @@
 // The results snapshot and the report writer: layout byte for byte, the name rule, and
 // writing that fails honestly.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include "run_state_fixture.h"
 
 namespace {
@@ -160,6 +163,31 @@ TEST_F(ReportTest, WriterReplacesFilesAndFailsHonestly) {
   if (std::filesystem::exists("/dev/full")) {
     EXPECT_FALSE(writeReportFile("/dev/full", nullptr));
   }
+}
+
+// A disk that fills up part-way through the report: the file size limit stands in for it.
+// The bytes that reached the file go again, so no cut report is left under its name.
+TEST_F(ReportTest, ReportCutShortLeavesNoFile) {
+  for (int i = 0; i < kControlCount; ++i) {
+    noteResults.entry[i] = static_cast<int16_t>(i % 2);  // a long list: well over the limit
+  }
+  const std::string path = folder + "/results.txt";
+  writeFile("results.txt", "an older report");
+  rlimit previous;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit small = previous;
+  small.rlim_cur = 100;
+  void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = writeReportFile(path.c_str(), nullptr);
+  setrlimit(RLIMIT_FSIZE, &previous);
+  signal(SIGXFSZ, handler);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(std::filesystem::exists(path));
+
+  // The same report, once there is room, is written whole.
+  ASSERT_TRUE(writeReportFile(path.c_str(), nullptr));
+  EXPECT_EQ(readFile(path), composeReport(nullptr));
 }
 
 }  // namespace
