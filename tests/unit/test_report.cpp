@@ -20,6 +20,14 @@ class ReportTest : public RunStateTest {
     return s;
   }
 
+  // A section source that counts how often it was asked.
+  static inline int audioAsked = 0;
+  static bool describeTwoPairs(AsioSummary& s) {
+    ++audioAsked;
+    s = summary("Velk ASIO", 4, 4);
+    return true;
+  }
+
   static std::string withExtension(const char* name) {
     char buffer[260];
     std::snprintf(buffer, sizeof buffer, "%s", name);
@@ -155,10 +163,18 @@ TEST_F(ReportTest, WriterReplacesFilesAndFailsHonestly) {
   ASSERT_TRUE(writeReportFile(path.c_str(), nullptr));
   EXPECT_EQ(readFile(path), composeReport(nullptr));
 
-  EXPECT_FALSE(writeReportFile((folder + "/missing/results.txt").c_str(), nullptr));
+  // The section's values (the driver's name among them) are asked only once the file is
+  // there to take them.
+  audioAsked = 0;
+  EXPECT_FALSE(writeReportFile((folder + "/missing/results.txt").c_str(), describeTwoPairs));
   EXPECT_FALSE(std::filesystem::exists(folder + "/missing"));
   std::filesystem::create_directory(folder + "/dir.txt");
-  EXPECT_FALSE(writeReportFile((folder + "/dir.txt").c_str(), nullptr));
+  EXPECT_FALSE(writeReportFile((folder + "/dir.txt").c_str(), describeTwoPairs));
+  EXPECT_EQ(audioAsked, 0);
+  ASSERT_TRUE(writeReportFile(path.c_str(), describeTwoPairs));
+  EXPECT_EQ(audioAsked, 1);
+  const AsioSummary twoPairs = summary("Velk ASIO", 4, 4);
+  EXPECT_EQ(readFile(path), composeReport(&twoPairs));
   // A device that takes the open but not the bytes: the failure shows at the close.
   if (std::filesystem::exists("/dev/full")) {
     EXPECT_FALSE(writeReportFile("/dev/full", nullptr));
