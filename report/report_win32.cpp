@@ -27,6 +27,14 @@ static bool askReportPath(char* name) {
   return true;
 }
 
+// The driver is asked for its name only while the section is written: not for a report
+// that could not be created, nor when one output and one input (no whole pair) leave the
+// report without the section.
+static bool describeAsioSection(AsioSummary& summary) {
+  return hasAsioSection(asioFacts.outputCount.get(), asioFacts.inputCount.get()) &&
+         describeAsioDriver(summary);
+}
+
 void offerReport() {
   if (showMessage("Would you like to save the results of your Velk test?", "Velk Analyser",
                   MB_ICONQUESTION | MB_YESNO) != IDYES) {
@@ -36,9 +44,7 @@ void offerReport() {
   // A report that could not be written is never taken as saved: the operator is told and
   // may choose another name, or cancel the dialog to leave without one.
   while (askReportPath(name)) {
-    AsioSummary summary = {};
-    const AsioSummary* audio = describeAsioDriver(summary) ? &summary : nullptr;
-    if (writeReportFile(name, audio)) {
+    if (writeReportFile(name, describeAsioSection)) {
       return;
     }
     char text[kReportNameCapacity + 128];

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "app/sequence.h"
 
 ResultTable noteResults;
@@ -94,12 +96,16 @@ static int wholeHertz(double rate) {
   return static_cast<int>(rate);
 }
 
+bool hasAsioSection(int32_t outputCount, int32_t inputCount) {
+  return outputCount / 2 != 0 || inputCount / 2 != 0;
+}
+
 static void appendAsioSection(std::string& text, const AsioSummary& summary) {
-  const int outputPairs = summary.outputCount / 2;
-  const int inputPairs = summary.inputCount / 2;
-  if (outputPairs == 0 && inputPairs == 0) {
+  if (!hasAsioSection(summary.outputCount, summary.inputCount)) {
     return;
   }
+  const int outputPairs = summary.outputCount / 2;
+  const int inputPairs = summary.inputCount / 2;
   appendFormat(text, "\r\n%s\r\n", "[ASIO Driver]");
   const int nameLength = static_cast<int>(strnlen(summary.driverName, sizeof summary.driverName));
   if (nameLength > 0) {
@@ -177,14 +183,25 @@ void applyReportExtension(char* name, size_t capacity) {
   name[length + copied] = '\0';
 }
 
-bool writeReportFile(const char* path, const AsioSummary* summary) {
-  const std::string text = composeReport(summary);
+bool writeReportFile(const char* path, AsioSummarySource describeAudio) {
   // Binary mode: the report's CR LF line ends go out as they are.
   std::FILE* file = std::fopen(path, "wb");
   if (file == nullptr) {
     return false;
   }
+  AsioSummary summary{};
+  const bool audio = describeAudio != nullptr && describeAudio(summary);
+  const std::string text = composeReport(audio ? &summary : nullptr);
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   const bool closed = std::fclose(file) == 0;
-  return written && closed;
+  if (written && closed) {
+    return true;
+  }
+  // A cut report must not pass for one: what was written goes again. Only a plain file is
+  // removed; a device that took the open (a printer port, a null device) is left alone.
+  struct stat info;
+  if (stat(path, &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG) {
+    std::remove(path);
+  }
+  return false;
 }

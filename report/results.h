@@ -34,14 +34,19 @@ struct AsioSummary {
   int32_t inputLatency, outputLatency;
 };
 
+// Whether the report has its "[ASIO Driver]" section: a whole output or input pair.
+bool hasAsioSection(int32_t outputCount, int32_t inputCount);
 // The whole report text (CR LF line ends); summary may be null for a unit without audio.
 std::string composeReport(const AsioSummary* summary);
 // The save dialog's name turned into the report's name: "x.abc" -> "x.txt", else + ".txt".
 // Never writes past capacity: a name too long for ".txt" is cut before it.
 void applyReportExtension(char* name, size_t capacity);
-// Writes the report; false (and no partial success) when the file could not be created
-// or fully written.
-bool writeReportFile(const char* path, const AsioSummary* summary);
+// Gives the "[ASIO Driver]" section's values; false when the report has no such section.
+using AsioSummarySource = bool (*)(AsioSummary& summary);
+// Creates the file, and only then asks describeAudio (null for a unit without audio) for
+// the section; writes the report. False when the file could not be created or fully
+// written, and then no cut report is left under that name.
+bool writeReportFile(const char* path, AsioSummarySource describeAudio);
 
 // Asks whether to save and where, writes the report (Win32 layer).
 void offerReport();

@@ -8,6 +8,10 @@
 void drawNoteControl(int index);
 void drawControllerControl(int index);
 
+// A position on the window: an origin from the settings file moved by an offset (a
+// control's position, a frame's margin), held to the 32-bit range instead of overflowing.
+int32_t panelPosition(int32_t origin, int64_t offset);
+
 // Lit rows of a meter of height meterHeight for an input level (32768 fills it);
 // levels beyond full scale (float inputs reach 65536) are shown full, never taller.
 int32_t meterLitHeight(int32_t level, int32_t meterHeight);

@@ -7,8 +7,18 @@
 #include "ui/main_window_win32.h"
 #include "ui/panel.h"
 
+// The red and green pictures one drawing thread copies controls from. A bitmap can be
+// selected into one device context at a time; a second selection fails (under Wine
+// SelectObject returns NULL, and BitBlt still reports success and copies nothing). So the
+// window thread paints from its own pair and the MIDI input thread draws a passing control
+// from another pair, loaded from the same files: neither ever waits for the other.
+struct ControlPictures {
+  HBITMAP red, green;
+};
+
 struct PanelBitmaps {
-  HBITMAP off, red, green, meterOn, meterOff;
+  HBITMAP off, meterOn, meterOff;
+  ControlPictures window, midi;
 };
 static PanelBitmaps panelBitmaps;
 
@@ -31,15 +41,19 @@ bool loadPanelBitmaps() {
   const char* background = "Error opening screen background";
   const char* meter = "Error opening meter bitmap";
   return loadOne(panelBitmaps.off, settings.offBitmap, background) &&
-         loadOne(panelBitmaps.red, settings.redBitmap, background) &&
-         loadOne(panelBitmaps.green, settings.greenBitmap, background) &&
+         loadOne(panelBitmaps.window.red, settings.redBitmap, background) &&
+         loadOne(panelBitmaps.window.green, settings.greenBitmap, background) &&
+         loadOne(panelBitmaps.midi.red, settings.redBitmap, background) &&
+         loadOne(panelBitmaps.midi.green, settings.greenBitmap, background) &&
          loadOne(panelBitmaps.meterOn, settings.meterOn, meter) &&
          loadOne(panelBitmaps.meterOff, settings.meterOff, meter);
 }
 
 void deletePanelBitmaps() {
-  DeleteObject(panelBitmaps.red);
-  DeleteObject(panelBitmaps.green);
+  DeleteObject(panelBitmaps.window.red);
+  DeleteObject(panelBitmaps.midi.red);
+  DeleteObject(panelBitmaps.window.green);
+  DeleteObject(panelBitmaps.midi.green);
   DeleteObject(panelBitmaps.off);
 }
 
@@ -50,11 +64,10 @@ static SIZE bitmapSize(HBITMAP bitmap) {
 }
 
 // The one copying primitive. A width of -1 copies the whole bitmap and frames it in black.
-static void blitRegion(HDC target, HBITMAP bitmap, int destX, int destY, int sourceX, int sourceY,
+// False when nothing was copied: a bitmap that could not be selected draws nothing, whatever
+// BitBlt says.
+static bool blitRegion(HDC target, HBITMAP bitmap, int destX, int destY, int sourceX, int sourceY,
                        int width, int height) {
-  HDC memory = CreateCompatibleDC(target);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  SetMapMode(memory, GetMapMode(target));
   SIZE size = bitmapSize(bitmap);
   bool framed = width == -1;
   if (width == -1) {
@@ -63,14 +76,24 @@ static void blitRegion(HDC target, HBITMAP bitmap, int destX, int destY, int sou
   if (height == -1) {
     height = size.cy;
   }
-  BitBlt(target, destX, destY, width, height, memory, sourceX, sourceY, SRCCOPY);
-  SelectObject(memory, previous);
-  DeleteDC(memory);
+  bool copied = false;
+  HDC memory = CreateCompatibleDC(target);
+  HGDIOBJ previous = memory ? SelectObject(memory, bitmap) : nullptr;
+  if (previous) {
+    SetMapMode(memory, GetMapMode(target));
+    copied = BitBlt(target, destX, destY, width, height, memory, sourceX, sourceY, SRCCOPY) != 0;
+    SelectObject(memory, previous);
+  }
+  if (memory) {
+    DeleteDC(memory);
+  }
   if (framed) {
     SelectObject(target, GetStockObject(BLACK_PEN));
     SelectObject(target, GetStockObject(NULL_BRUSH));
-    Rectangle(target, destX - 1, destY - 1, destX + width + 1, destY + height + 1);
+    Rectangle(target, panelPosition(destX, -1), panelPosition(destY, -1),
+              panelPosition(destX, int64_t{width} + 1), panelPosition(destY, int64_t{height} + 1));
   }
+  return copied;
 }
 
 // Draws a control from the red or green picture by its tested flag. The MIDI thread can
@@ -79,20 +102,32 @@ static void blitRegion(HDC target, HBITMAP bitmap, int destX, int destY, int sou
 // for a control that has passed, whichever thread draws last.
 static void drawControl(const ControlRect& rect, const Shared<int16_t>& tested) {
   HWND window = mainWindow.get();
+  const bool windowThread = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+  const ControlPictures& pictures = windowThread ? panelBitmaps.window : panelBitmaps.midi;
+  const int x = panelPosition(settings.bitmapLeft, rect.x);
+  const int y = panelPosition(settings.bitmapTop, rect.y);
   HDC dc = GetDC(window);
-  int16_t drawn;
+  bool drawn;
+  int16_t shown;
   do {
-    drawn = tested.get();
-    blitRegion(dc, drawn ? panelBitmaps.green : panelBitmaps.red, settings.bitmapLeft + rect.x,
-               settings.bitmapTop + rect.y, rect.x, rect.y, rect.width, rect.height);
-  } while (tested.get() != drawn);
+    shown = tested.get();
+    drawn = blitRegion(dc, shown ? pictures.green : pictures.red, x, y, rect.x, rect.y, rect.width,
+                       rect.height);
+  } while (drawn && tested.get() != shown);
   ReleaseDC(window, dc);
+  if (windowThread) {
+    return;
+  }
+  if (!drawn) {
+    // A draw that did not happen is left to the window thread: its paint of that area
+    // draws the control from its own pictures.
+    RECT area = {x, y, panelPosition(x, rect.width), panelPosition(y, rect.height)};
+    InvalidateRect(window, &area, FALSE);
+  }
   // Some window systems (Wine's among them) put a draw made on another thread on screen
   // only when the window's own thread next goes idle, which can be a whole timer tick
   // later. A null message wakes that thread so a pass shows at once.
-  if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {
-    PostMessageA(window, WM_NULL, 0, 0);
-  }
+  PostMessageA(window, WM_NULL, 0, 0);
 }
 
 void drawNoteControl(int index) {
@@ -128,9 +163,9 @@ static void drawMeter(int channel, int32_t level) {
   HDC dc = GetDC(window);
   int meterHeight = bitmapSize(panelBitmaps.meterOff).cy;
   int lit = meterLitHeight(level, meterHeight);
-  int x = settings.meterLeft + kMeterWidth * (channel % 2);
+  int x = panelPosition(settings.meterLeft, kMeterWidth * (channel % 2));
   blitRegion(dc, panelBitmaps.meterOff, x, settings.meterTop, 0, 0, kMeterWidth, meterHeight - lit);
-  blitRegion(dc, panelBitmaps.meterOn, x, settings.meterTop + meterHeight - lit, 0,
+  blitRegion(dc, panelBitmaps.meterOn, x, panelPosition(settings.meterTop, meterHeight - lit), 0,
              meterHeight - lit, kMeterWidth, lit);
   ReleaseDC(window, dc);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "config/device_select.h"
 #include "config/profile.h"
@@ -30,15 +31,16 @@ void showVideoInstructions(int step, int pair) {
   }
 }
 
-// The unnamed value of HKEY_CLASSES_ROOT\subKey; false when the key or value is missing.
-static bool readClassesDefault(const char* subKey, char* out, DWORD capacity) {
+// The unnamed value of HKEY_CLASSES_ROOT\subKey and its registry type; false when the key
+// or value is missing.
+static bool readClassesDefault(const char* subKey, char* out, DWORD capacity,
+                               DWORD* type = nullptr) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return false;
   }
   DWORD size = capacity - 1;
-  LONG result =
-      RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size);
+  LONG result = RegQueryValueExA(key, nullptr, nullptr, type, reinterpret_cast<BYTE*>(out), &size);
   RegCloseKey(key);
   if (result != ERROR_SUCCESS) {
     return false;
@@ -47,6 +49,22 @@ static bool readClassesDefault(const char* subKey, char* out, DWORD capacity) {
   return true;
 }
 
+// The players a stock system registers name themselves through an environment reference
+// ("%ProgramFiles%\...\player.exe" /Open "%L") in an expandable string: expanded first, the
+// first '%' left is the player's placeholder. False when the expansion does not fit.
+static bool expandEnvironmentReferences(char* text, DWORD capacity) {
+  char expanded[kCommandLineCapacity];
+  DWORD needed = ExpandEnvironmentStringsA(text, expanded, sizeof(expanded));
+  if (needed == 0 || needed > sizeof(expanded) || needed > capacity) {
+    return false;
+  }
+  memcpy(text, expanded, needed);
+  text[needed - 1] = '\0';
+  return true;
+}
+
+// The Play command's template, else the Open command's. Only an expandable string is
+// expanded: a plain string stays as it is, even when it holds a '%' pair.
 static bool findPlayerCommand(const char* fileType, char* out, DWORD capacity) {
   char subKey[300];
   for (const char* verb : {"Play", "Open"}) {
@@ -54,7 +72,9 @@ static bool findPlayerCommand(const char* fileType, char* out, DWORD capacity) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
       RegCloseKey(key);
-      return readClassesDefault(subKey, out, capacity);
+      DWORD type = REG_NONE;
+      return readClassesDefault(subKey, out, capacity, &type) &&
+             (type != REG_EXPAND_SZ || expandEnvironmentReferences(out, capacity));
     }
   }
   return false;

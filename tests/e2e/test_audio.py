@@ -550,3 +550,5 @@ def test_one_output_plays_alone_and_one_of_each_writes_no_section(station, card,
     s.press()
     s.end_run(tmp_path / "report")
     assert (tmp_path / "report.txt").read_bytes() == MIDI_SECTIONS.encode()
+    # The name is asked only for the section, and there is none.
+    assert "getDriverName" not in [text for _, text in driver.calls()]

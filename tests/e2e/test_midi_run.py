@@ -394,3 +394,37 @@ def test_figure_press_to_green_pixels(station):
                            latencies[len(latencies) * 9 // 10], latencies[-1]))
     s.answer_report_question(IDNO)  # every control passed: the step and the run end
     s.finish()
+
+
+def test_presses_while_the_window_repaints_leave_every_passed_control_green(station):
+    """The window thread paints while the MIDI thread draws the controls that pass, as when a
+    dialog uncovers the window while the operator plays: after each paint every passed
+    control is green and every other one red, with no later repaint to mend a draw that
+    did not happen."""
+    keys = ["%d:%d" % (i % 128, 1 + i // 128) for i in range(1000)]
+    grid = {key: (1 + i % 40 * 10, 1 + i // 40 * 10, 8, 8, 0) for i, key in enumerate(keys)}
+    s = station(steps=(1, 3), pages=(), notes=grid, controllers={})
+    s.press_button()
+    s.wait_page("text3", caption="Skip Test...")
+    # The controls painted last pass first: a paint then spends its second half copying
+    # green, while presses of controls it has already drawn red arrive. The last target
+    # stays untested, so the page stays on screen.
+    targets, passed = keys[:600], keys[600:]
+    s.send(*(note_on(key) for key in passed))
+    paints, presses = [], []
+    with s.probe.repainter(s.window) as repainter:
+        while len(targets) > 1 and len(paints) < 10:
+            began = time.monotonic()
+            repainter.begin()
+            pressed = 0
+            while repainter.painting() and len(targets) > 1:
+                key = targets.pop(0)
+                s.send(note_on(key))
+                passed.append(key)
+                pressed += 1
+            repainter.end()
+            paints.append(time.monotonic() - began)
+            presses.append(pressed)
+            s.wait_panel(notes={key: GREEN if key in passed else RED for key in keys})
+    print("\nrepaint of %d controls: median %.1f ms, %s presses arriving during each"
+          % (len(keys), statistics.median(paints) * 1000, presses))

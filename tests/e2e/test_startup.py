@@ -217,6 +217,42 @@ def test_every_exit_gives_the_ports_back_in_order(wine, probe, display, unit, ex
         exits_cleanly(program, unit, OPENED + INPUT_CLOSED + OUTPUT_CLOSED)
 
 
+ABOUT_FONT = ("System", 8)  # the About template's FONT statement
+ABOUT_ICON, ABOUT_TEXT = 2, 0xFFFF
+ABOUT_LINES = ("Velk Analyser Version 1.1.0", "Velk USB DJ test station")
+
+
+def mul_div(value, numerator, denominator):
+    """MulDiv of non-negative values: the product divided, rounded half up."""
+    return (2 * value * numerator + denominator) // (2 * denominator)
+
+
+def dialog_rect(client, units, x, y, width, height):
+    """Screen rectangle of a control placed at (x, y, width, height) dialog units."""
+    left = client[0] + mul_div(x, units[0], 4)
+    top = client[1] + mul_div(y, units[1], 8)
+    return left, top, left + mul_div(width, units[0], 4), top + mul_div(height, units[1], 8)
+
+
+def check_about_box(probe, about):
+    """Both lines whole on their one line, and the icon at 14, 9 with its 20 x 20 size."""
+    children = probe.children(about)
+    client = probe.client(about)
+    units, _ = probe.dialog_font(*ABOUT_FONT)
+    lines = [c for c in children if c.id == ABOUT_TEXT]
+    assert [c.text for c in lines] == list(ABOUT_LINES)
+    for line, top in zip(lines, (10, 20)):
+        # The probe's font is the dialog's: it places the lines where the dialog did.
+        assert line.rect == dialog_rect(client, units, 49, top, 119, 8)
+        width, height = probe.dialog_font(*ABOUT_FONT, line.text)[1]
+        assert width <= line.rect[2] - line.rect[0], "%r is cut" % line.text
+        assert height <= line.rect[3] - line.rect[1], "%r is cut" % line.text
+    icon = [c for c in children if c.id == ABOUT_ICON]
+    assert [c.cls.lower() for c in icon] == ["static"]
+    assert icon[0].rect == dialog_rect(client, units, 14, 9, 20, 20)
+    assert [c.text for c in children if c.id == IDOK] == ["OK"]
+
+
 @pytest.mark.parametrize("keys", ["alt+slash", "alt+question"])
 def test_alt_slash_or_question_mark_opens_the_about_box(wine, probe, display, unit, exe_folder,
                                                        keys):
@@ -225,8 +261,7 @@ def test_alt_slash_or_question_mark_opens_the_about_box(wine, probe, display, un
         window = main_window(probe)
         display.key(TITLE, keys)
         about = probe.find("About", 10, cls="#32770")
-        texts = [c.text for c in probe.children(about)]
-        assert "Velk Analyser Version 1.1.0" in texts and "OK" in texts
+        check_about_box(probe, about)
         probe.click(about, IDOK)
         probe.wait_gone(about)
         assert program.running

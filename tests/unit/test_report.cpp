@@ -1,5 +1,8 @@
 // The results snapshot and the report writer: layout byte for byte, the name rule, and
 // writing that fails honestly.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include "run_state_fixture.h"
 
 namespace {
@@ -15,6 +18,14 @@ class ReportTest : public RunStateTest {
     s.outputLatency = 512;
     s.inputLatency = 256;
     return s;
+  }
+
+  // A section source that counts how often it was asked.
+  static inline int audioAsked = 0;
+  static bool describeTwoPairs(AsioSummary& s) {
+    ++audioAsked;
+    s = summary("Velk ASIO", 4, 4);
+    return true;
   }
 
   static std::string withExtension(const char* name) {
@@ -152,14 +163,47 @@ TEST_F(ReportTest, WriterReplacesFilesAndFailsHonestly) {
   ASSERT_TRUE(writeReportFile(path.c_str(), nullptr));
   EXPECT_EQ(readFile(path), composeReport(nullptr));
 
-  EXPECT_FALSE(writeReportFile((folder + "/missing/results.txt").c_str(), nullptr));
+  // The section's values (the driver's name among them) are asked only once the file is
+  // there to take them.
+  audioAsked = 0;
+  EXPECT_FALSE(writeReportFile((folder + "/missing/results.txt").c_str(), describeTwoPairs));
   EXPECT_FALSE(std::filesystem::exists(folder + "/missing"));
   std::filesystem::create_directory(folder + "/dir.txt");
-  EXPECT_FALSE(writeReportFile((folder + "/dir.txt").c_str(), nullptr));
+  EXPECT_FALSE(writeReportFile((folder + "/dir.txt").c_str(), describeTwoPairs));
+  EXPECT_EQ(audioAsked, 0);
+  ASSERT_TRUE(writeReportFile(path.c_str(), describeTwoPairs));
+  EXPECT_EQ(audioAsked, 1);
+  const AsioSummary twoPairs = summary("Velk ASIO", 4, 4);
+  EXPECT_EQ(readFile(path), composeReport(&twoPairs));
   // A device that takes the open but not the bytes: the failure shows at the close.
   if (std::filesystem::exists("/dev/full")) {
     EXPECT_FALSE(writeReportFile("/dev/full", nullptr));
   }
+}
+
+// A disk that fills up part-way through the report: the file size limit stands in for it.
+// The bytes that reached the file go again, so no cut report is left under its name.
+TEST_F(ReportTest, ReportCutShortLeavesNoFile) {
+  for (int i = 0; i < kControlCount; ++i) {
+    noteResults.entry[i] = static_cast<int16_t>(i % 2);  // a long list: well over the limit
+  }
+  const std::string path = folder + "/results.txt";
+  writeFile("results.txt", "an older report");
+  rlimit previous;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit small = previous;
+  small.rlim_cur = 100;
+  void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = writeReportFile(path.c_str(), nullptr);
+  setrlimit(RLIMIT_FSIZE, &previous);
+  signal(SIGXFSZ, handler);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(std::filesystem::exists(path));
+
+  // The same report, once there is room, is written whole.
+  ASSERT_TRUE(writeReportFile(path.c_str(), nullptr));
+  EXPECT_EQ(readFile(path), composeReport(nullptr));
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
 """Reading and poking the program's windows through velkprobe.exe (run in the same prefix)."""
+import os
+import select
+import subprocess
 import time
 from collections import namedtuple
 
@@ -106,8 +109,74 @@ class Probe:
     def send(self, window, msg, wparam=0, lparam=0):
         return int(self.run("send", window, hex(msg), hex(wparam), hex(lparam))[1])
 
+    def dialog_font(self, face, points, text=None):
+        """((base x, base y), (width, height) of `text` on one line, or None) for a dialog
+        font: the units a dialog of that FONT statement places its controls in."""
+        numbers = [int(v) for v in self.run("dialogfont", face, str(points),
+                                            *([] if text is None else [text]))[1].split()]
+        return tuple(numbers[:2]), tuple(numbers[2:]) or None
+
     def message_box(self, title, timeout=10.0):
         """The visible message box with this caption: its text and its buttons."""
         hwnd = self.find(title, timeout, cls="#32770")
         buttons = {c.id: c.text for c in self.children(hwnd) if c.cls.lower() == "button"}
         return MessageBox(hwnd, title, self.text(hwnd, MESSAGE_BOX_TEXT), buttons)
+
+    def repainter(self, window):
+        """A Repainter for the window: repaints it whenever asked."""
+        return Repainter(self.wine, self.exe, window)
+
+
+class Repainter:
+    """velkprobe repaint: one whole-window repaint, background erased, per request."""
+
+    def __init__(self, wine, exe, window):
+        self.process = wine.spawn([exe, "repaint", hex(window)], stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, name="velkprobe-repaint")
+        self._unread = b""
+
+    def _answer(self, timeout=30.0):
+        """The probe's next line, or None when none came within the timeout."""
+        while b"\n" not in self._unread:
+            if not select.select([self.process.stdout], [], [], timeout)[0]:
+                return None
+            chunk = os.read(self.process.stdout.fileno(), 4096)
+            if not chunk:
+                raise RuntimeError("velkprobe repaint ended with exit code %s"
+                                   % self.process.wait(10))
+            self._unread += chunk
+        line, self._unread = self._unread.split(b"\n", 1)
+        return line.decode().strip()
+
+    def begin(self):
+        """Asks for a repaint; returns once the probe is about to make it."""
+        self.process.stdin.write(b"go\n")
+        self.process.stdin.flush()
+        assert self._answer() == "painting"
+        self._painted = False
+
+    def painting(self):
+        """Whether the paint asked for is still running (does not wait)."""
+        if not self._painted:
+            answer = self._answer(timeout=0)
+            assert answer in (None, "painted"), answer
+            self._painted = answer == "painted"
+        return not self._painted
+
+    def end(self):
+        """Waits until the window's thread has handled the paint."""
+        if not self._painted:
+            assert self._answer() == "painted"
+        self._painted = True
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait(10)
+        self.process.stdout.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.process.poll() is None:
+            self.close()
