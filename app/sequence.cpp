@@ -35,7 +35,7 @@ int channelPrefix(int page) {
 
 void setChannelFilter(bool usePages) {
   const int step = currentStep.get();
-  if (step != kStepNoteTest && step != kStepControllerTest && step != kStepNoteRxTest) {
+  if (!isMidiTestStep(step)) {
     usePages = false;
   }
   for (auto& flag : channelFilter.channelEnabled) {
@@ -166,7 +166,7 @@ void advance(bool forced) {
 }
 
 void resetSequence() {
-  currentStep.set(0);
+  currentStep.set(kStepOpening);
   currentPage.set(0);
   currentPair.set(0);
 }

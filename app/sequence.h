@@ -5,15 +5,7 @@
 #include <cstdint>
 
 #include "app/shared_word.h"
-
-// Step positions (step number - 1) with a role of their own.
-constexpr int kStepMidiLink = 1;        // step 2: clock tempo and loopback shown
-constexpr int kStepNoteTest = 2;        // step 3: "Midi Note Test"
-constexpr int kStepControllerTest = 3;  // step 4: "Midi Controller Test"
-constexpr int kStepNoteRxTest = 4;      // step 5: "Midi Note Rx Test"
-constexpr int kStepAudioOut = 5;        // step 6: one output pair at a time
-constexpr int kStepAudioIn = 6;         // step 7: one input pair at a time
-constexpr int kFinishedStep = 8;
+#include "app/steps.h"
 
 // Written on the window thread only; read by the MIDI and audio threads.
 extern Shared<int32_t> currentStep;  // 0..7 for steps 1..8, 8 when finished

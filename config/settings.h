@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
+#include "app/steps.h"
 #include "config/path_rule.h"
 #include "midi/control_map.h"
 
-constexpr int kStepCount = 8;
 constexpr size_t kValueCapacity = 128;  // INI values hold at most 127 characters
 
 struct Settings {

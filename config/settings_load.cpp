@@ -26,18 +26,18 @@ static void readRectangle(const char* key, ControlRect& rect) {
 static void readSequenceFlags() {
   for (int step = 0; step < kStepCount; ++step) {
     char key[16];
-    snprintf(key, sizeof key, "test%d", step + 1);
+    snprintf(key, sizeof key, "test%d", stepNumber(step));
     settings.sequenceFlags[step] = readInt("sequence", key, 1);
   }
 }
 
-// Without an ASIO driver the audio steps (6 and 7) cannot run.
+// Without an ASIO driver the audio steps cannot run.
 static void applyAudioRule() {
   int32_t* const flags = settings.sequenceFlags;
-  if (asioDriverName[0] == '\0' && (flags[5] != 0 || flags[6] != 0)) {
+  if (asioDriverName[0] == '\0' && (flags[kStepAudioOut] != 0 || flags[kStepAudioIn] != 0)) {
     showAudioWarning();
-    flags[6] = 0;
-    flags[5] = 0;
+    flags[kStepAudioIn] = 0;
+    flags[kStepAudioOut] = 0;
   }
 }
 

@@ -63,8 +63,7 @@ static void composeText(int step, char* out, size_t capacity) {
   }
   // The file's bytes, always followed by a terminator even when the file fills them all.
   const size_t textBytes = kPageTextCapacity < capacity - 1 ? kPageTextCapacity : capacity - 1;
-  const int page =
-      step == kStepAudioOut || step == kStepAudioIn ? currentPair.get() : currentPage.get();
+  const int page = isAudioStep(step) ? currentPair.get() : currentPage.get();
   loadPageText(step, out, textBytes, page);
   out[textBytes] = '\0';
   size_t used = std::strlen(out);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/steps.h"
+
 bool videoExtension(const char* path, char* out, size_t capacity) {
   size_t length = strlen(path);
   const char* extension = ".mov";
@@ -44,10 +46,9 @@ bool composePlayerCommand(const char* commandTemplate, const char* path, char* o
 }
 
 void videoKey(int step, int pair, char* out, size_t capacity) {
-  bool audioStep = step == 5 || step == 6;
-  if (audioStep && pair >= 0) {
-    snprintf(out, capacity, "video%d_%d", step + 1, pair + 1);
+  if (isAudioStep(step) && pair >= 0) {
+    snprintf(out, capacity, "video%d_%d", stepNumber(step), pair + 1);
   } else {
-    snprintf(out, capacity, "video%d", step + 1);
+    snprintf(out, capacity, "video%d", stepNumber(step));
   }
 }

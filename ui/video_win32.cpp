@@ -18,7 +18,7 @@ void showVideoInstructions(int step, int pair) {
     if (path[0]) {
       break;
     }
-    bool pairKey = (step == 5 || step == 6) && pair >= 0;
+    bool pairKey = isAudioStep(step) && pair >= 0;
     if (!pairKey) {
       return;
     }

@@ -13,7 +13,7 @@ class AnalysisTest : public RunStateTest {
   void SetUp() override {
     RunStateTest::SetUp();
     resetPageTables();
-    currentStep.set(2);
+    currentStep.set(kStepNoteTest);
   }
 
   // The filter a page prefixed with channel (1..16) gets.
@@ -178,7 +178,7 @@ TEST_F(AnalysisTest, NotesPassOnTheResolvedIndexWhenPressedAndEnabled) {
 }
 
 TEST_F(AnalysisTest, NoteRxStepPassesOnlyTheFlashedNote) {
-  currentStep.set(4);
+  currentStep.set(kStepNoteRxTest);
   enableAllChannels();
   currentRxIndex.set(61);
   analyseShortMessage(shortMessage(0x90, 60, 90), 0);

@@ -41,7 +41,7 @@ class ReportTest : public RunStateTest {
 TEST_F(ReportTest, UnitWithoutAudioTwoNotesOnChannel1) {
   controlMap.noteDefined[128] = 1;
   controlMap.noteDefined[255] = 1;
-  currentStep.set(2);
+  currentStep.set(kStepNoteTest);
   controlMap.noteTested[128].set(1);
   snapshotResults();
   for (int i = 0; i < kControlCount; ++i) {
@@ -106,7 +106,7 @@ TEST_F(ReportTest, SnapshotTakesPartFromDefinitionsAndIgnoresTheFilter) {
   controlMap.noteTested[300].set(1);
   controlMap.noteTested[11].set(1);  // undefined entry marked by a stray note
   channelFilter.selectedChannel.set(2);
-  currentStep.set(4);
+  currentStep.set(kStepNoteRxTest);
   snapshotResults();
   EXPECT_EQ(receiveResults.entry[10], -1);
   EXPECT_EQ(receiveResults.entry[300], 1);
@@ -114,10 +114,10 @@ TEST_F(ReportTest, SnapshotTakesPartFromDefinitionsAndIgnoresTheFilter) {
   EXPECT_EQ(noteResults.entry[10], 0);  // untouched outside its step
 
   controlMap.controllerDefined[7] = 1;
-  currentStep.set(3);
+  currentStep.set(kStepControllerTest);
   snapshotResults();
   EXPECT_EQ(controllerResults.entry[7], 0);  // excluded by the page, still reported
-  currentStep.set(5);
+  currentStep.set(kStepAudioOut);
   controllerResults.entry[7] = 1;
   snapshotResults();
   EXPECT_EQ(controllerResults.entry[7], 1);

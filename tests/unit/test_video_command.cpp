@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/steps.h"
 #include "ui/video_command.h"
 
 static std::string extensionOf(const char* path) {
@@ -65,12 +66,12 @@ TEST(PlayerCommand, RefusesALineLongerThanItsBuffer) {
 
 TEST(VideoKey, PairKeysOnlyInTheAudioSteps) {
   char key[32];
-  videoKey(2, 3, key, sizeof(key));
+  videoKey(kStepNoteTest, 3, key, sizeof(key));
   EXPECT_STREQ(key, "video3");
-  videoKey(5, 1, key, sizeof(key));
+  videoKey(kStepAudioOut, 1, key, sizeof(key));
   EXPECT_STREQ(key, "video6_2");
-  videoKey(6, 0, key, sizeof(key));
+  videoKey(kStepAudioIn, 0, key, sizeof(key));
   EXPECT_STREQ(key, "video7_1");
-  videoKey(6, -1, key, sizeof(key));
+  videoKey(kStepAudioIn, -1, key, sizeof(key));
   EXPECT_STREQ(key, "video7");
 }
