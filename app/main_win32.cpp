@@ -12,9 +12,6 @@
 #include "ui/main_window_win32.h"
 #include "ui/panel_win32.h"
 
-constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT kTickMilliseconds = 100;
-
 // The executable's folder with its trailing backslash. A path cut short by the buffer still
 // ends at a backslash when one is left in it.
 static void findExeFolder() {

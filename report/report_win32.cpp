@@ -8,17 +8,20 @@
 #include "report/results.h"
 #include "ui/main_window_win32.h"
 
+// The save dialog may fill 255 characters and a terminator; the name buffer is larger so
+// that ".txt" still fits after a name of full length.
+constexpr DWORD kDialogNameCapacity = 256;
 constexpr size_t kReportNameCapacity = 260;
 
 static bool askReportPath(char* name) {
-  memset(name, 0, 256);
+  memset(name, 0, kDialogNameCapacity);
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = mainWindow.get();
   dialog.lpstrFilter = "Velk Test Results (*.txt)\0*.txt\0";
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = name;
-  dialog.nMaxFile = 256;
+  dialog.nMaxFile = kDialogNameCapacity;
   dialog.Flags = OFN_OVERWRITEPROMPT;
   if (!GetSaveFileNameA(&dialog)) {
     return false;

@@ -12,6 +12,7 @@ struct PanelBitmaps {
 };
 static PanelBitmaps panelBitmaps;
 
+// A meter is 20 pixels wide; the odd channel of a pair stands right of the even one.
 constexpr int kMeterWidth = 20;
 
 static bool loadOne(HBITMAP& bitmap, const char* path, const char* caption) {
