@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/program_facts.h"
 #include "config/profile.h"
 #include "config/settings.h"
-#include "ui/main_window_win32.h"
 
 static const char kNoDeviceText[] =
     "No Velk devices are currently active on your system.\r\n\r\nPlease check that your Velk "
@@ -41,7 +41,7 @@ static int matchConnectedUnits(const char* launcherPath, char* profile) {
 
 bool selectDevice() {
   char launcherPath[kPathCapacity];
-  snprintf(launcherPath, sizeof(launcherPath), "%s%s.ini", exeFolder, programName);
+  snprintf(launcherPath, sizeof(launcherPath), "%s%s.ini", exeFolder, kProgramName);
   char profile[kValueCapacity] = "";
   for (;;) {
     int matches = matchConnectedUnits(launcherPath, profile);
@@ -49,7 +49,7 @@ bool selectDevice() {
       break;
     }
     const char* text = matches == 0 ? kNoDeviceText : kSeveralDevicesText;
-    if (MessageBoxA(nullptr, text, "Velk Analyser", MB_ICONINFORMATION | MB_OKCANCEL) == IDCANCEL) {
+    if (MessageBoxA(nullptr, text, kProgramName, MB_ICONINFORMATION | MB_OKCANCEL) == IDCANCEL) {
       return false;
     }
   }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/program_facts.h"
 #include "audio/asio_host.h"
 #include "report/results.h"
 #include "ui/main_window_win32.h"
@@ -31,7 +32,7 @@ static bool askReportPath(char* name) {
 }
 
 void offerReport() {
-  if (showMessage("Would you like to save the results of your Velk test?", "Velk Analyser",
+  if (showMessage("Would you like to save the results of your Velk test?", kProgramName,
                   MB_ICONQUESTION | MB_YESNO) != IDYES) {
     return;
   }
@@ -47,6 +48,6 @@ void offerReport() {
     char text[kReportNameCapacity + 128];
     snprintf(text, sizeof(text),
              "The results could not be saved to\r\n%s\r\n\r\nPlease choose another name.", name);
-    showMessage(text, "Velk Analyser", MB_ICONWARNING | MB_OK);
+    showMessage(text, kProgramName, MB_ICONWARNING | MB_OK);
   }
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/page_keys.h"
+#include "app/program_facts.h"
 #include "app/sequence.h"
 #include "config/path_rule.h"
 #include "config/settings.h"
@@ -48,7 +49,7 @@ void composeWindowTitle(char* out, size_t capacity) {
   if (capacity == 0) {
     return;
   }
-  int used = std::snprintf(out, capacity, "Velk Analyser - ");
+  int used = std::snprintf(out, capacity, "%s - ", kProgramName);
   for (const auto& flag : channelFilter.channelEnabled) {
     if (used < 0 || static_cast<size_t>(used) >= capacity) {
       break;
