@@ -1,7 +1,7 @@
 #include "app/sequence.h"
 
-#include "app/page_keys.h"
 #include "audio/asio_host.h"
+#include "config/page_keys.h"
 #include "config/settings.h"
 #include "midi/control_map.h"
 #include "report/results.h"

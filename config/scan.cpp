@@ -1,8 +1,4 @@
-// The settings file's number lists ("%d,%d,..."), read the way the C library's scanf would
-// read them, without its undefined behaviour on numbers that do not fit.
-#include <cstdint>
-
-#include "config/settings.h"
+#include "config/scan.h"
 
 static bool isScanSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';

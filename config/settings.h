@@ -34,9 +34,4 @@ void loadSettings();
 // The audio rule's warning ("Velk Audio"); shown by the platform layer.
 void showAudioWarning();
 
-// Scanning forms of the settings file. Scanning stops at the first character that does not
-// fit; fields before it are stored, later fields keep their value. Result: fields stored.
-int scanRectangle(const char* text, ControlRect& rect);
-int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag);
-
 #endif

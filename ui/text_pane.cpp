@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/page_keys.h"
 #include "app/program_facts.h"
 #include "app/sequence.h"
+#include "config/page_keys.h"
 #include "config/path_rule.h"
 #include "config/settings.h"
 #include "midi/control_map.h"

@@ -1,9 +1,6 @@
 #include "ui/video_command.h"
 
-#include <cstdio>
 #include <cstring>
-
-#include "app/steps.h"
 
 bool videoExtension(const char* path, char* out, size_t capacity) {
   size_t length = strlen(path);
@@ -43,12 +40,4 @@ bool composePlayerCommand(const char* commandTemplate, const char* path, char* o
   strcpy(out + head, path);
   strcat(out, tail);
   return true;
-}
-
-void videoKey(int step, int pair, char* out, size_t capacity) {
-  if (isAudioStep(step) && pair >= 0) {
-    snprintf(out, capacity, "video%d_%d", stepNumber(step), pair + 1);
-  } else {
-    snprintf(out, capacity, "video%d", stepNumber(step));
-  }
 }

@@ -3,26 +3,16 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <initializer_list>
 
-#include "config/device_select.h"
-#include "config/profile.h"
-#include "config/settings.h"
+#include "config/path_rule.h"
+#include "config/video_keys.h"
 #include "ui/video_command.h"
 
 void showVideoInstructions(int step, int pair) {
-  char key[80];
   char path[kPathCapacity];
-  for (;;) {
-    videoKey(step, pair, key, sizeof(key));
-    readProfileString(settingsPath, "video", key, path, kValueCapacity);
-    if (path[0]) {
-      break;
-    }
-    bool pairKey = isAudioStep(step) && pair >= 0;
-    if (!pairKey) {
-      return;
-    }
-    pair = -1;
+  if (!readVideoPath(step, pair, path)) {
+    return;
   }
   // A path cut short by its buffer could name another file: such a video starts nothing.
   if (makeAbsolutePath(path, sizeof(path), PathForm::Extended)) {

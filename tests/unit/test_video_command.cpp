@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/steps.h"
 #include "ui/video_command.h"
 
 static std::string extensionOf(const char* path) {
@@ -62,16 +61,4 @@ TEST(PlayerCommand, RefusesALineLongerThanItsBuffer) {
   EXPECT_EQ(command("play \"%1\" --x", longer.c_str()), "<refused>");
   EXPECT_EQ(command("ab%1cd", "xyz", 8), "abxyzcd");
   EXPECT_EQ(command("ab%1cd", "xyzw", 8), "<refused>");
-}
-
-TEST(VideoKey, PairKeysOnlyInTheAudioSteps) {
-  char key[32];
-  videoKey(kStepNoteTest, 3, key, sizeof(key));
-  EXPECT_STREQ(key, "video3");
-  videoKey(kStepAudioOut, 1, key, sizeof(key));
-  EXPECT_STREQ(key, "video6_2");
-  videoKey(kStepAudioIn, 0, key, sizeof(key));
-  EXPECT_STREQ(key, "video7_1");
-  videoKey(kStepAudioIn, -1, key, sizeof(key));
-  EXPECT_STREQ(key, "video7");
 }

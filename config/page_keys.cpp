@@ -1,18 +1,19 @@
-#include "app/page_keys.h"
+#include "config/page_keys.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
+#include "app/steps.h"
 #include "config/device_select.h"
 #include "config/profile.h"
 
 void readPageValue(int step, int page, char* value, size_t capacity) {
   char key[80];
   if (page < 0) {
-    std::snprintf(key, sizeof key, "text%d", step + 1);
+    std::snprintf(key, sizeof key, "text%d", stepNumber(step));
   } else {
-    std::snprintf(key, sizeof key, "text%d_%d", step + 1, page + 1);
+    std::snprintf(key, sizeof key, "text%d_%d", stepNumber(step), page + 1);
   }
   readProfileString(settingsPath, "text", key, value, capacity);
 }

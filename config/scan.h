@@ -1,0 +1,15 @@
+// The settings file's number lists ("%d,%d,..."), read the way the C library's scanf would
+// read them, without its undefined behaviour on numbers that do not fit.
+#ifndef CONFIG_SCAN_H
+#define CONFIG_SCAN_H
+
+#include <cstdint>
+
+#include "midi/control_map.h"
+
+// Scanning stops at the first character that does not fit; fields before it are stored,
+// later fields keep their value. Result: fields stored.
+int scanRectangle(const char* text, ControlRect& rect);
+int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag);
+
+#endif
