@@ -62,12 +62,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     deletePanelBitmaps();
     return 0;
   }
-  if (!openMidiInput()) {
+  if (!openMidiInput(selectedPortName)) {
     stopAudio();
     deletePanelBitmaps();
     return 0;
   }
-  if (!openMidiOutput()) {
+  if (!openMidiOutput(selectedPortName)) {
     closeMidiInput();
     stopAudio();
     deletePanelBitmaps();
