@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/asio_summary.h"
 #include "midi/control_map.h"
 
 // Per control index: -1 not part of the test, 0 not passed, 1 passed.
@@ -25,14 +26,6 @@ void collectPageResults();
 void snapshotResults();
 // All tables back to the program-start state (for tests).
 void clearResults();
-
-// What goes into the "[ASIO Driver]" section.
-struct AsioSummary {
-  char driverName[128];  // empty: no name line
-  int32_t outputCount, inputCount;
-  double sampleRate;
-  int32_t inputLatency, outputLatency;
-};
 
 // The whole report text (CR LF line ends); summary may be null for a unit without audio.
 std::string composeReport(const AsioSummary* summary);
