@@ -38,21 +38,14 @@ void setChannelFilter(bool usePages) {
   if (!isMidiTestStep(step)) {
     usePages = false;
   }
-  for (auto& flag : channelFilter.channelEnabled) {
-    flag.set(1);
-  }
-  channelFilter.selectedChannel.set(-1);
+  enableAllChannels();
   if (!usePages) {
     return;
   }
   const int page = currentPage.get();
   const int channel = channelPrefix(page);
   if (channel >= 0) {
-    for (auto& flag : channelFilter.channelEnabled) {
-      flag.set(0);
-    }
-    channelFilter.channelEnabled[channel].set(1);
-    channelFilter.selectedChannel.set(channel);
+    selectOnlyChannel(channel);
     return;
   }
   // A page without a channel of its own tests every channel that no other page of the step
@@ -64,7 +57,7 @@ void setChannelFilter(bool usePages) {
     }
     const int claimed = channelPrefix(other);
     if (claimed >= 0) {
-      channelFilter.channelEnabled[claimed].set(0);
+      releaseChannel(claimed);
     }
   }
 }

@@ -39,6 +39,25 @@ void resetPageTables() {
   }
 }
 
+void enableAllChannels() {
+  for (auto& flag : channelFilter.channelEnabled) {
+    flag.set(1);
+  }
+  channelFilter.selectedChannel.set(-1);
+}
+
+void selectOnlyChannel(int channel) {
+  for (auto& flag : channelFilter.channelEnabled) {
+    flag.set(0);
+  }
+  channelFilter.channelEnabled[channel].set(1);
+  channelFilter.selectedChannel.set(channel);
+}
+
+void releaseChannel(int channel) {
+  channelFilter.channelEnabled[channel].set(0);
+}
+
 void clearControlMap() {
   for (int i = 0; i < kControlCount; ++i) {
     controlMap.noteDefined[i] = 0;

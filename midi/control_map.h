@@ -55,7 +55,7 @@ struct ChannelFilter {
 };
 
 extern ControlMap controlMap;
-extern ChannelFilter channelFilter;
+extern ChannelFilter channelFilter;  // read anywhere, changed only by the functions below
 
 inline int anyChannelIndex(int number) {
   return number;
@@ -79,5 +79,13 @@ bool isControlEnabled(int index);
 void resetPageTables();
 // Map and channel filter back to the program-start state, definitions included.
 void clearControlMap();
+
+// The only ways the channel filter changes, all on the window thread. Channels are 0..15.
+// Every channel under test, and the any-channel entries with them.
+void enableAllChannels();
+// One channel alone under test; the any-channel entries are not.
+void selectOnlyChannel(int channel);
+// One channel out of the page's test (another page of the step claims it); the rest stays.
+void releaseChannel(int channel);
 
 #endif

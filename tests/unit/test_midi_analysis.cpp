@@ -16,22 +16,6 @@ class AnalysisTest : public RunStateTest {
     currentStep.set(kStepNoteTest);
   }
 
-  // The filter a page prefixed with channel (1..16) gets.
-  static void selectOnlyChannel(int channel) {
-    for (auto& flag : channelFilter.channelEnabled) {
-      flag.set(0);
-    }
-    channelFilter.channelEnabled[channel - 1].set(1);
-    channelFilter.selectedChannel.set(channel - 1);
-  }
-
-  static void enableAllChannels() {
-    for (auto& flag : channelFilter.channelEnabled) {
-      flag.set(1);
-    }
-    channelFilter.selectedChannel.set(-1);
-  }
-
   // Clocks at count timestamps spaced so that 96 intervals take windowMs.
   static void sendClocks(uint32_t start, int count, uint32_t windowMs) {
     for (int k = 0; k < count; ++k) {
@@ -63,7 +47,7 @@ TEST_F(AnalysisTest, ControlMapLookupEnableAndReset) {
   EXPECT_FALSE(isControlEnabled(2176));
   EXPECT_FALSE(isControlEnabled(-1));
 
-  selectOnlyChannel(2);
+  selectOnlyChannel(1);  // MIDI channel 2
   EXPECT_FALSE(isControlEnabled(60));
   EXPECT_FALSE(isControlEnabled(255));
   EXPECT_TRUE(isControlEnabled(256));
@@ -169,7 +153,7 @@ TEST_F(AnalysisTest, NotesPassOnTheResolvedIndexWhenPressedAndEnabled) {
 
   // A page for channel 2 only: the any-channel note is not under test there.
   resetPageTables();
-  selectOnlyChannel(2);
+  selectOnlyChannel(1);  // MIDI channel 2
   analyseShortMessage(shortMessage(0x91, 61, 90), 0);
   EXPECT_EQ(controlMap.noteTested[61].get(), 0);
   controlMap.noteDefined[2 * 128 + 61] = 1;
@@ -217,7 +201,7 @@ TEST_F(AnalysisTest, ControllersPassWhenSweptToBothEndsOnOnePage) {
 TEST_F(AnalysisTest, AnyChannelControllerFollowsTheChannelOfItsMessage) {
   // A page for channel 2 only: unlike a note, an any-channel controller is tested when its
   // message arrives on an enabled channel.
-  selectOnlyChannel(2);
+  selectOnlyChannel(1);  // MIDI channel 2
   sweep(0xB1, 10, {0, 127});
   EXPECT_EQ(controlMap.controllerTested[10].get(), 1);
   EXPECT_EQ(controlMap.lastAnyChannel.get(), 1);

@@ -105,7 +105,7 @@ TEST_F(ReportTest, SnapshotTakesPartFromDefinitionsAndIgnoresTheFilter) {
   controlMap.noteTested[10].set(1);
   controlMap.noteTested[300].set(1);
   controlMap.noteTested[11].set(1);  // undefined entry marked by a stray note
-  channelFilter.selectedChannel.set(2);
+  selectOnlyChannel(2);
   currentStep.set(kStepNoteRxTest);
   snapshotResults();
   EXPECT_EQ(receiveResults.entry[10], -1);

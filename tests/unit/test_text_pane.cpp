@@ -125,8 +125,10 @@ TEST_F(TextPaneTest, PathTooLongForItsBufferShowsNothing) {
 TEST_F(TextPaneTest, RefreshSetsTitleOnlyOnRequestAndNothingOnceFinished) {
   writeTextKeys({"text1_1=a.txt"});
   writeFile("a.txt", "A");
-  channelFilter.channelEnabled[0].set(1);
-  channelFilter.channelEnabled[1].set(1);
+  enableAllChannels();
+  for (int channel = 2; channel < kChannelCount; ++channel) {
+    releaseChannel(channel);
+  }
   refreshTextPane();
   EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"text"}));
   EXPECT_EQ(platformFakes.paneTexts.back(), "A");
