@@ -91,7 +91,7 @@ void checkAutoAdvance() {
       return;
   }
   if (!left) {
-    advance(false);
+    advanceToNextPage();
   }
 }
 
@@ -118,7 +118,7 @@ static int nextEnabledStep(int step) {
   return next;
 }
 
-void advance(bool forced) {
+static void advance(bool forced) {
   // A command still queued when the run finished must not move past the end.
   if (currentStep.get() >= kFinishedStep) {
     return;
@@ -156,6 +156,14 @@ void advance(bool forced) {
   refreshTextPane();
   setContinueCaption(continueCaption(next));
   repaintMainWindow();
+}
+
+void advanceByOperator() {
+  advance(true);
+}
+
+void advanceToNextPage() {
+  advance(false);
 }
 
 void resetSequence() {

@@ -12,7 +12,12 @@ extern Shared<int32_t> currentStep;  // 0..7 for steps 1..8, 8 when finished
 extern Shared<int32_t> currentPage;  // -1: the step's own text; 0..15: its pages
 extern Shared<int32_t> currentPair;  // channel pair of steps 6 and 7
 
-void advance(bool forced);
+// The operator's "Continue..." or "Skip Test..." press: the next channel pair of an audio
+// step, else the step ends at once, whatever pages it has left.
+void advanceByOperator();
+// The page passed: the step's next page, or on from its last page as the operator's press.
+void advanceToNextPage();
+// On every timer tick: advanceToNextPage once no control under test on the page is left.
 void checkAutoAdvance();
 int pageCount();
 int channelPrefix(int page);

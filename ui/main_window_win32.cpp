@@ -105,7 +105,7 @@ static LRESULT onCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(window);
       return 0;
     case IDC_CONTINUE_BUTTON:
-      advance(true);
+      advanceByOperator();
       return 0;
     case IDC_VIDEO_BUTTON:
       showVideoInstructions(currentStep.get(), currentPair.get());

@@ -103,7 +103,7 @@ TEST_F(SequenceTest, AudioStepsWalkTheirChannelPairs) {
     currentPage.set(-1);
     currentPair.set(0);
     for (int press = 1; press < c.pressesInStep; ++press) {
-      advance(true);
+      advanceByOperator();
       EXPECT_EQ(currentStep.get(), kStepAudioOut);
       EXPECT_EQ(currentPair.get(), press);
     }
@@ -111,15 +111,15 @@ TEST_F(SequenceTest, AudioStepsWalkTheirChannelPairs) {
     EXPECT_EQ(countCalls("repaint"), 0);
     EXPECT_EQ(countCalls("caption"), 0);
     EXPECT_EQ(countCalls("text"), c.pressesInStep - 1);
-    advance(true);
+    advanceByOperator();
     EXPECT_EQ(currentStep.get(), kStepAudioIn);
     EXPECT_EQ(currentPair.get(), 0);
   }
   // The input step uses the input count.
   asioFacts.inputCount.set(4);
-  advance(true);
+  advanceByOperator();
   EXPECT_EQ(currentPair.get(), 1);
-  advance(true);
+  advanceByOperator();
   EXPECT_EQ(currentStep.get(), kStepClosing);
 }
 
@@ -137,7 +137,7 @@ TEST_F(SequenceTest, StepsSkipDisabledOnesAndSetTheirCaptions) {
                                {kStepClosing, "caption Continue..."}};
   for (const Expected& step : expected) {
     resetPlatformFakes();
-    advance(true);
+    advanceByOperator();
     EXPECT_EQ(currentStep.get(), step.step);
     EXPECT_EQ(currentPage.get(), -1);
     ASSERT_EQ(platformFakes.calls.size(), 3u);
@@ -148,11 +148,11 @@ TEST_F(SequenceTest, StepsSkipDisabledOnesAndSetTheirCaptions) {
   // Step 8 disabled: leaving step 7 finishes the run.
   settings.sequenceFlags[kStepClosing] = 0;
   resetPlatformFakes();
-  advance(true);
+  advanceByOperator();
   EXPECT_EQ(currentStep.get(), kFinishedStep);
   EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"repaint", "report", "destroy"}));
   // Nothing moves past the end.
-  advance(true);
+  advanceByOperator();
   checkAutoAdvance();
   EXPECT_EQ(currentStep.get(), kFinishedStep);
   EXPECT_EQ(platformFakes.reportCount.load(), 1);
@@ -162,7 +162,7 @@ TEST_F(SequenceTest, AllStepsDisabledEndsTheRunAtTheFirstPress) {
   for (int s = kStepOpening + 1; s < kStepCount; ++s) {
     settings.sequenceFlags[s] = 0;
   }
-  advance(true);
+  advanceByOperator();
   EXPECT_EQ(currentStep.get(), kFinishedStep);
   EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"repaint", "report", "destroy"}));
 }
@@ -206,9 +206,9 @@ TEST_F(SequenceTest, SkipEndsTheStepWithItsRemainingPagesUnseen) {
   }
   checkAutoAdvance();  // controller 8 still untested
   EXPECT_EQ(currentPage.get(), 0);
-  advance(false);  // as the auto-advance would
+  advanceToNextPage();  // as the auto-advance would
   EXPECT_EQ(currentPage.get(), 1);
-  advance(true);
+  advanceByOperator();
   EXPECT_EQ(currentStep.get(), kStepNoteRxTest);
   EXPECT_EQ(controllerResults.entry[7], 1);
   EXPECT_EQ(controllerResults.entry[8], 0);
@@ -237,13 +237,13 @@ TEST_F(SequenceTest, ResultsOfAStepStartAfresh) {
   showPage(kStepNoteTest, 0);
   resetPageTables();
   controlMap.noteTested[30].set(1);
-  advance(false);
-  advance(true);
+  advanceToNextPage();
+  advanceByOperator();
   EXPECT_EQ(noteResults.entry[30], 1);
   EXPECT_EQ(noteResults.entry[31], 0);
   showPage(kStepNoteRxTest, 0);
-  advance(false);
-  advance(true);
+  advanceToNextPage();
+  advanceByOperator();
   EXPECT_EQ(receiveResults.entry[30], 0);
 }
 
