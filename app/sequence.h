@@ -19,10 +19,15 @@ void advanceByOperator();
 void advanceToNextPage();
 // On every timer tick: advanceToNextPage once no control under test on the page is left.
 void checkAutoAdvance();
-int pageCount();
-int channelPrefix(int page);
-void setChannelFilter(bool usePages);
 
+// Exported for the tests; the sequence itself is their only other caller.
+// Pages of the current step (0..16), read afresh from the [text] keys.
+int pageCount();
+// Channel 0..15 that a page (-1: the step's own text) of the current step is prefixed
+// with, or -1.
+int channelPrefix(int page);
+// Rewrites the channel filter for the current position; pages count in steps 3 to 5 only.
+void setChannelFilter(bool usePages);
 // Back to the program-start position (step 1, page 0, pair 0).
 void resetSequence();
 

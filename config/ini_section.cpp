@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-bool isProfileBlank(char c) {
+static bool isProfileBlank(char c) {
   // Ctrl-Z counts as a blank too: old editors ended text files with it.
   return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == 0x1a;
 }
@@ -27,7 +27,8 @@ std::string foldProfileCase(std::string_view name) {
   return folded;
 }
 
-void copyProfileValue(std::string_view raw, char* out, size_t capacity) {
+// One pair of matching quotes stripped, then cut to capacity - 1 characters.
+static void copyProfileValue(std::string_view raw, char* out, size_t capacity) {
   if (capacity == 0) {
     return;
   }

@@ -13,12 +13,14 @@
 char programName[kResourceTextCapacity];
 char windowClassName[kResourceTextCapacity];
 Shared<HWND> mainWindow;
-Shared<HWND> textPane;
-HWND continueButton;
-HWND videoButton;
+static Shared<HWND> textPane;  // the MIDI thread sets its text
+static HWND continueButton;
+static HWND videoButton;
 
 static HINSTANCE appInstance;
 static HFONT paneFont;
+
+static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The main window opens at the same place whatever the model, with a caption and a system
 // menu but no sizing frame; its children write in one font.
@@ -122,7 +124,7 @@ static LRESULT onCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY:
       KillTimer(window, kTickTimer);

@@ -17,13 +17,9 @@ constexpr UINT kTickMilliseconds = 100;
 
 // Published last in creation; read by the MIDI thread for drawing and text.
 extern Shared<HWND> mainWindow;
-extern Shared<HWND> textPane;  // the MIDI thread sets its text
-extern HWND continueButton;
-extern HWND videoButton;
 
 void registerWindowClass(HINSTANCE instance);
 bool createMainWindow(HINSTANCE instance, int showCommand);
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Message box owned by the main window when it exists.
 int showMessage(const char* text, const char* caption, UINT type);

@@ -45,7 +45,8 @@ void loadPageText(int step, char* buffer, size_t size, int page) {
   std::fclose(file);
 }
 
-void composeWindowTitle(char* out, size_t capacity) {
+// The program name, " - " and the 16 channel flags.
+static void composeWindowTitle(char* out, size_t capacity) {
   if (capacity == 0) {
     return;
   }

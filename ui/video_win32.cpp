@@ -9,6 +9,8 @@
 #include "config/video_keys.h"
 #include "ui/video_command.h"
 
+static bool launchWithRegisteredPlayer(const char* path);
+
 void showVideoInstructions(int step, int pair) {
   char path[kPathCapacity];
   if (!readVideoPath(step, pair, path)) {
@@ -50,7 +52,7 @@ static bool findPlayerCommand(const char* fileType, char* out, DWORD capacity) {
   return false;
 }
 
-bool launchWithRegisteredPlayer(const char* path) {
+static bool launchWithRegisteredPlayer(const char* path) {
   char extension[kExtensionCapacity];
   char fileType[256];
   char commandTemplate[256];
