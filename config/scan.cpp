@@ -1,18 +1,14 @@
 #include "config/scan.h"
 
-static bool isScanSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+#include "app/ascii_text.h"
 
 static bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// One "%d": white space, an optional sign, at least one digit. Numbers beyond the 32-bit
-// range saturate at its ends.
-static bool scanNumber(const char*& text, int32_t& value) {
+bool scanNumber(const char*& text, int32_t& value) {
   const char* p = text;
-  while (isScanSpace(*p)) {
+  while (isAsciiBlank(*p)) {
     ++p;
   }
   const bool negative = *p == '-';

@@ -7,6 +7,11 @@
 
 #include "midi/control_map.h"
 
+// One "%d": blanks, an optional sign, at least one digit, moving text past them. Numbers
+// beyond the 32-bit range saturate at its ends. False, and nothing moved or stored, when
+// there is no digit.
+bool scanNumber(const char*& text, int32_t& value);
+
 // Scanning stops at the first character that does not fit; fields before it are stored,
 // later fields keep their value. Result: fields stored.
 int scanRectangle(const char* text, ControlRect& rect);
