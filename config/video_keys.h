@@ -6,6 +6,7 @@
 #include <cstddef>
 
 // Settings key of the video for a step position and channel pair (pair -1: the step's own).
+// Exported for the tests; readVideoPath is its only other caller.
 void videoKey(int step, int pair, char* out, size_t capacity);
 
 // The video's path as configured (not yet made absolute) into path, which holds

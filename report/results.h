@@ -28,6 +28,7 @@ void snapshotResults();
 void clearResults();
 
 // The whole report text (CR LF line ends); summary may be null for a unit without audio.
+// Exported for the tests; writeReportFile is its only other caller.
 std::string composeReport(const AsioSummary* summary);
 // The save dialog's name turned into the report's name: "x.abc" -> "x.txt", else + ".txt".
 // Never writes past capacity: a name too long for ".txt" is cut before it.

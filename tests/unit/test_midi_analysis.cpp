@@ -32,7 +32,7 @@ class AnalysisTest : public RunStateTest {
 
 TEST_F(AnalysisTest, ControlMapLookupEnableAndReset) {
   EXPECT_EQ(resolveControlIndex(ControlKind::Note, 2, 60), 60);  // nothing defined at all
-  controlMap.noteDefined[3 * 128 + 60] = 1;
+  controlMap.noteDefined[channelIndex(3, 60)] = 1;
   EXPECT_EQ(resolveControlIndex(ControlKind::Note, 2, 60), 444);
   EXPECT_EQ(resolveControlIndex(ControlKind::Controller, 2, 60), 60);  // kinds are separate
   EXPECT_EQ(channelOfIndex(2175), 16);
@@ -136,7 +136,7 @@ TEST_F(AnalysisTest, LoopbackIsTwoEqualNoteMessagesInARow) {
 
 TEST_F(AnalysisTest, NotesPassOnTheResolvedIndexWhenPressedAndEnabled) {
   enableAllChannels();
-  controlMap.noteDefined[3 * 128 + 60] = 1;
+  controlMap.noteDefined[channelIndex(3, 60)] = 1;
   analyseShortMessage(shortMessage(0x92, 60, 0), 0);  // velocity 0: a release
   analyseShortMessage(shortMessage(0x82, 60, 90), 0);
   EXPECT_EQ(controlMap.noteTested[444].get(), 0);
@@ -156,9 +156,9 @@ TEST_F(AnalysisTest, NotesPassOnTheResolvedIndexWhenPressedAndEnabled) {
   selectOnlyChannel(1);  // MIDI channel 2
   analyseShortMessage(shortMessage(0x91, 61, 90), 0);
   EXPECT_EQ(controlMap.noteTested[61].get(), 0);
-  controlMap.noteDefined[2 * 128 + 61] = 1;
+  controlMap.noteDefined[channelIndex(2, 61)] = 1;
   analyseShortMessage(shortMessage(0x91, 61, 90), 0);
-  EXPECT_EQ(controlMap.noteTested[2 * 128 + 61].get(), 1);
+  EXPECT_EQ(controlMap.noteTested[channelIndex(2, 61)].get(), 1);
 }
 
 TEST_F(AnalysisTest, NoteRxStepPassesOnlyTheFlashedNote) {
@@ -190,11 +190,11 @@ TEST_F(AnalysisTest, ControllersPassWhenSweptToBothEndsOnOnePage) {
   EXPECT_EQ(controlMap.controllerTested[9].get(), 0);
 
   // Pitch bend: the first data byte is the number, the second the value.
-  controlMap.controllerDefined[5 * 128 + 0] = 1;
+  controlMap.controllerDefined[channelIndex(5, 0)] = 1;
   for (int value = 0; value < 128; ++value) {
     analyseShortMessage(shortMessage(0xE4, 0, value), 0);
   }
-  EXPECT_EQ(controlMap.controllerTested[5 * 128].get(), 1);
+  EXPECT_EQ(controlMap.controllerTested[channelIndex(5, 0)].get(), 1);
   EXPECT_EQ(controlMap.controllerTested[0].get(), 0);
 }
 

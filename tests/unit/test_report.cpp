@@ -89,8 +89,8 @@ TEST_F(ReportTest, SectionsListMixedOutcomesAndSummariseUniformOnes) {
   noteResults.entry[2175] = 1;
   controllerResults.entry[0] = 1;
   controllerResults.entry[127] = 0;
-  controllerResults.entry[16 * 128 + 5] = 0;
-  controllerResults.entry[2 * 128 + 9] = 1;
+  controllerResults.entry[channelIndex(16, 5)] = 0;
+  controllerResults.entry[channelIndex(2, 9)] = 1;
   EXPECT_EQ(composeReport(nullptr),
             lines({"", "[Midi Note Test]", "", "<Test Completed OK>", "", "[Midi Controller Test]",
                    "", "Controller 1,Tested OK", "Controller 128,Not Tested",

@@ -169,8 +169,8 @@ TEST_F(SequenceTest, AllStepsDisabledEndsTheRunAtTheFirstPress) {
 
 TEST_F(SequenceTest, MidiPagesAdvanceOnceEveryEnabledControlPassed) {
   writeTextKeys({"text3=a.txt", "text3_1=1,b.txt", "text3_2=2,c.txt"});
-  controlMap.noteDefined[128 + 10] = 1;  // channel 1
-  controlMap.noteDefined[256 + 10] = 1;  // channel 2
+  controlMap.noteDefined[channelIndex(1, 10)] = 1;  // channel 1
+  controlMap.noteDefined[channelIndex(2, 10)] = 1;  // channel 2
   showPage(kStepNoteTest, -1);
   resetPageTables();
 
@@ -183,14 +183,14 @@ TEST_F(SequenceTest, MidiPagesAdvanceOnceEveryEnabledControlPassed) {
   analyseShortMessage(0x007F0A90, 0);  // note 10 on channel 1
   checkAutoAdvance();
   EXPECT_EQ(currentPage.get(), 1);
-  EXPECT_EQ(controlMap.noteTested[128 + 10].get(), 0);  // cleared for the new page
+  EXPECT_EQ(controlMap.noteTested[channelIndex(1, 10)].get(), 0);  // cleared for the new page
 
   analyseShortMessage(0x007F0A91, 0);
   checkAutoAdvance();
   EXPECT_EQ(currentStep.get(), kStepControllerTest);
   EXPECT_EQ(currentPage.get(), -1);
-  EXPECT_EQ(noteResults.entry[128 + 10], 1);  // passed on an earlier page: kept
-  EXPECT_EQ(noteResults.entry[256 + 10], 1);
+  EXPECT_EQ(noteResults.entry[channelIndex(1, 10)], 1);  // passed on an earlier page: kept
+  EXPECT_EQ(noteResults.entry[channelIndex(2, 10)], 1);
   EXPECT_EQ(noteResults.entry[10], -1);
 }
 
