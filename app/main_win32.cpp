@@ -12,9 +12,6 @@
 #include "ui/main_window_win32.h"
 #include "ui/panel_win32.h"
 
-constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT kTickMilliseconds = 100;
-
 // The executable's folder with its trailing backslash. A path cut short by the buffer still
 // ends at a backslash when one is left in it.
 static void findExeFolder() {
@@ -65,12 +62,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     deletePanelBitmaps();
     return 0;
   }
-  if (!openMidiInput()) {
+  if (!openMidiInput(selectedPortName)) {
     stopAudio();
     deletePanelBitmaps();
     return 0;
   }
-  if (!openMidiOutput()) {
+  if (!openMidiOutput(selectedPortName)) {
     closeMidiInput();
     stopAudio();
     deletePanelBitmaps();

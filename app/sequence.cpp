@@ -1,7 +1,7 @@
 #include "app/sequence.h"
 
-#include "app/page_keys.h"
 #include "audio/asio_host.h"
+#include "config/page_keys.h"
 #include "config/settings.h"
 #include "midi/control_map.h"
 #include "report/results.h"
@@ -35,24 +35,17 @@ int channelPrefix(int page) {
 
 void setChannelFilter(bool usePages) {
   const int step = currentStep.get();
-  if (step != kStepNoteTest && step != kStepControllerTest && step != kStepNoteRxTest) {
+  if (!isMidiTestStep(step)) {
     usePages = false;
   }
-  for (auto& flag : channelFilter.channelEnabled) {
-    flag.set(1);
-  }
-  channelFilter.selectedChannel.set(-1);
+  enableAllChannels();
   if (!usePages) {
     return;
   }
   const int page = currentPage.get();
   const int channel = channelPrefix(page);
   if (channel >= 0) {
-    for (auto& flag : channelFilter.channelEnabled) {
-      flag.set(0);
-    }
-    channelFilter.channelEnabled[channel].set(1);
-    channelFilter.selectedChannel.set(channel);
+    selectOnlyChannel(channel);
     return;
   }
   // A page without a channel of its own tests every channel that no other page of the step
@@ -64,7 +57,7 @@ void setChannelFilter(bool usePages) {
     }
     const int claimed = channelPrefix(other);
     if (claimed >= 0) {
-      channelFilter.channelEnabled[claimed].set(0);
+      releaseChannel(claimed);
     }
   }
 }
@@ -98,7 +91,7 @@ void checkAutoAdvance() {
       return;
   }
   if (!left) {
-    advance(false);
+    advanceToNextPage();
   }
 }
 
@@ -125,7 +118,7 @@ static int nextEnabledStep(int step) {
   return next;
 }
 
-void advance(bool forced) {
+static void advance(bool forced) {
   // A command still queued when the run finished must not move past the end.
   if (currentStep.get() >= kFinishedStep) {
     return;
@@ -165,8 +158,16 @@ void advance(bool forced) {
   repaintMainWindow();
 }
 
+void advanceByOperator() {
+  advance(true);
+}
+
+void advanceToNextPage() {
+  advance(false);
+}
+
 void resetSequence() {
-  currentStep.set(0);
+  currentStep.set(kStepOpening);
   currentPage.set(0);
   currentPair.set(0);
 }

@@ -5,27 +5,29 @@
 #include <cstdint>
 
 #include "app/shared_word.h"
-
-// Step positions (step number - 1) with a role of their own.
-constexpr int kStepMidiLink = 1;        // step 2: clock tempo and loopback shown
-constexpr int kStepNoteTest = 2;        // step 3: "Midi Note Test"
-constexpr int kStepControllerTest = 3;  // step 4: "Midi Controller Test"
-constexpr int kStepNoteRxTest = 4;      // step 5: "Midi Note Rx Test"
-constexpr int kStepAudioOut = 5;        // step 6: one output pair at a time
-constexpr int kStepAudioIn = 6;         // step 7: one input pair at a time
-constexpr int kFinishedStep = 8;
+#include "app/steps.h"
 
 // Written on the window thread only; read by the MIDI and audio threads.
 extern Shared<int32_t> currentStep;  // 0..7 for steps 1..8, 8 when finished
 extern Shared<int32_t> currentPage;  // -1: the step's own text; 0..15: its pages
 extern Shared<int32_t> currentPair;  // channel pair of steps 6 and 7
 
-void advance(bool forced);
+// The operator's "Continue..." or "Skip Test..." press: the next channel pair of an audio
+// step, else the step ends at once, whatever pages it has left.
+void advanceByOperator();
+// The page passed: the step's next page, or on from its last page as the operator's press.
+void advanceToNextPage();
+// On every timer tick: advanceToNextPage once no control under test on the page is left.
 void checkAutoAdvance();
-int pageCount();
-int channelPrefix(int page);
-void setChannelFilter(bool usePages);
 
+// Exported for the tests; the sequence itself is their only other caller.
+// Pages of the current step (0..16), read afresh from the [text] keys.
+int pageCount();
+// Channel 0..15 that a page (-1: the step's own text) of the current step is prefixed
+// with, or -1.
+int channelPrefix(int page);
+// Rewrites the channel filter for the current position; pages count in steps 3 to 5 only.
+void setChannelFilter(bool usePages);
 // Back to the program-start position (step 1, page 0, pair 0).
 void resetSequence();
 

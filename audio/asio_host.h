@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "app/shared_word.h"
-#include "report/results.h"
+#include "audio/asio_summary.h"
 
 constexpr int kMaxAsioChannels = 32;  // of each direction
 

@@ -13,8 +13,6 @@
 // LSB sample types are the machine's own byte order; MSB types are swapped.
 static_assert(std::endian::native == std::endian::little);
 
-constexpr int32_t kOutputTestStep = 5;  // step 6: the pair under test plays
-constexpr int32_t kInputTestStep = 6;   // step 7: outputs 0 and 1 play
 constexpr int32_t kFloatFullScale = 65536;
 
 int32_t loopPosition = 0;
@@ -269,11 +267,12 @@ void fillFromLoop(ASIOSampleType type, void* buffer, int32_t frames) {
   loopPosition = playLoop(type, buffer, frames, loopPosition);
 }
 
+// The output test plays the pair under test; the input test plays outputs 0 and 1.
 static bool isOutputActive(int32_t step, int32_t pair, int32_t output) {
-  if (step == kOutputTestStep) {
+  if (step == kStepAudioOut) {
     return output / 2 == pair;
   }
-  return step == kInputTestStep && output < 2;
+  return step == kStepAudioIn && output < 2;
 }
 
 static void measureInputs(int32_t index, int32_t frames, int32_t inputs) {

@@ -13,6 +13,7 @@ ASIOTime* bufferSwitchTimeInfo(ASIOTime* time, int32_t index, ASIOBool directPro
 int32_t asioMessage(int32_t selector, int32_t value, void* message, double* opt);
 void sampleRateDidChange(ASIOSampleRate rate);
 
+// Exported for the tests; the handlers above are their only other callers.
 // Largest sample of a half-buffer on the 16-bit meter scale: 0..32767 for integer types,
 // 0..65536 for float types (1.0 and above give 65536); 0 for types not measured.
 int32_t inputPeak(ASIOSampleType type, const void* buffer, int32_t frames);

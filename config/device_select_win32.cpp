@@ -1,14 +1,14 @@
 #include "config/device_select.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "app/program_facts.h"
 #include "config/profile.h"
 #include "config/settings.h"
-#include "ui/main_window_win32.h"
+#include "midi/midi_ports.h"
 
 static const char kNoDeviceText[] =
     "No Velk devices are currently active on your system.\r\n\r\nPlease check that your Velk "
@@ -22,16 +22,16 @@ static const char kSeveralDevicesText[] =
 // name and profile of the last one found.
 static int matchConnectedUnits(const char* launcherPath, char* profile) {
   int matches = 0;
-  UINT count = midiInGetNumDevs();
-  for (UINT port = 0; port < count; ++port) {
-    MIDIINCAPSA caps;
-    if (midiInGetDevCapsA(port, &caps, sizeof(caps)) != MMSYSERR_NOERROR) {
+  const int count = midiInputPortCount();
+  for (int port = 0; port < count; ++port) {
+    char name[kPortNameCapacity];
+    if (!readMidiInputName(port, name)) {
       continue;
     }
     char value[kValueCapacity];
-    readProfileString(launcherPath, "midi", caps.szPname, value, sizeof(value));
+    readProfileString(launcherPath, "midi", name, value, sizeof(value));
     if (value[0]) {
-      snprintf(selectedPortName, sizeof(selectedPortName), "%s", caps.szPname);
+      snprintf(selectedPortName, sizeof(selectedPortName), "%s", name);
       strcpy(profile, value);
       ++matches;
     }
@@ -41,7 +41,7 @@ static int matchConnectedUnits(const char* launcherPath, char* profile) {
 
 bool selectDevice() {
   char launcherPath[kPathCapacity];
-  snprintf(launcherPath, sizeof(launcherPath), "%s%s.ini", exeFolder, programName);
+  snprintf(launcherPath, sizeof(launcherPath), "%s%s.ini", exeFolder, kProgramName);
   char profile[kValueCapacity] = "";
   for (;;) {
     int matches = matchConnectedUnits(launcherPath, profile);
@@ -49,7 +49,7 @@ bool selectDevice() {
       break;
     }
     const char* text = matches == 0 ? kNoDeviceText : kSeveralDevicesText;
-    if (MessageBoxA(nullptr, text, "Velk Analyser", MB_ICONINFORMATION | MB_OKCANCEL) == IDCANCEL) {
+    if (MessageBoxA(nullptr, text, kProgramName, MB_ICONINFORMATION | MB_OKCANCEL) == IDCANCEL) {
       return false;
     }
   }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
-bool isProfileBlank(char c) {
+#include "app/ascii_text.h"
+
+static bool isProfileBlank(char c) {
   // Ctrl-Z counts as a blank too: old editors ended text files with it.
-  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == 0x1a;
+  return isAsciiBlank(c) || c == 0x1a;
 }
 
 std::string_view trimProfileBlanks(std::string_view text) {
@@ -20,14 +22,13 @@ std::string_view trimProfileBlanks(std::string_view text) {
 std::string foldProfileCase(std::string_view name) {
   std::string folded(name);
   for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
+    c = asciiLower(c);
   }
   return folded;
 }
 
-void copyProfileValue(std::string_view raw, char* out, size_t capacity) {
+// One pair of matching quotes stripped, then cut to capacity - 1 characters.
+static void copyProfileValue(std::string_view raw, char* out, size_t capacity) {
   if (capacity == 0) {
     return;
   }

@@ -22,12 +22,9 @@ IniSection parseIniSection(std::string_view text);
 // The value of key with an empty default, at most capacity - 1 characters.
 void lookupIniValue(const IniSection& section, const char* key, char* out, size_t capacity);
 
-// The service's value rules, shared with the native stand-in of the profile reads.
-bool isProfileBlank(char c);
+// The service's text rules, shared with the native stand-in of the profile reads: blanks
+// (Ctrl-Z among them) trimmed at both ends, and names matched without regard to ASCII case.
 std::string_view trimProfileBlanks(std::string_view text);
-// Names match without regard to ASCII letter case.
 std::string foldProfileCase(std::string_view name);
-// One pair of matching quotes stripped, then cut to capacity - 1 characters.
-void copyProfileValue(std::string_view raw, char* out, size_t capacity);
 
 #endif

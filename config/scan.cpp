@@ -1,22 +1,14 @@
-// The settings file's number lists ("%d,%d,..."), read the way the C library's scanf would
-// read them, without its undefined behaviour on numbers that do not fit.
-#include <cstdint>
+#include "config/scan.h"
 
-#include "config/settings.h"
-
-static bool isScanSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+#include "app/ascii_text.h"
 
 static bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// One "%d": white space, an optional sign, at least one digit. Numbers beyond the 32-bit
-// range saturate at its ends.
-static bool scanNumber(const char*& text, int32_t& value) {
+bool scanNumber(const char*& text, int32_t& value) {
   const char* p = text;
-  while (isScanSpace(*p)) {
+  while (isAsciiBlank(*p)) {
     ++p;
   }
   const bool negative = *p == '-';

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
+#include "app/steps.h"
 #include "config/path_rule.h"
 #include "midi/control_map.h"
 
-constexpr int kStepCount = 8;
 constexpr size_t kValueCapacity = 128;  // INI values hold at most 127 characters
 
 struct Settings {
@@ -33,10 +33,5 @@ void loadSettings();
 
 // The audio rule's warning ("Velk Audio"); shown by the platform layer.
 void showAudioWarning();
-
-// Scanning forms of the settings file. Scanning stops at the first character that does not
-// fit; fields before it are stored, later fields keep their value. Result: fields stored.
-int scanRectangle(const char* text, ControlRect& rect);
-int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag);
 
 #endif

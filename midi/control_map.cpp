@@ -26,10 +26,10 @@ void resetPageTables() {
   // Both bounds start in the middle so that a control has to travel to both ends on the
   // same page before it passes.
   for (auto& value : controlMap.controllerMax) {
-    value.set(64);
+    value.set(kSweepStart);
   }
   for (auto& value : controlMap.controllerMin) {
-    value.set(64);
+    value.set(kSweepStart);
   }
   for (auto& flag : controlMap.controllerTested) {
     flag.set(0);
@@ -37,6 +37,25 @@ void resetPageTables() {
   for (auto& flag : controlMap.noteTested) {
     flag.set(0);
   }
+}
+
+void enableAllChannels() {
+  for (auto& flag : channelFilter.channelEnabled) {
+    flag.set(1);
+  }
+  channelFilter.selectedChannel.set(-1);
+}
+
+void selectOnlyChannel(int channel) {
+  for (auto& flag : channelFilter.channelEnabled) {
+    flag.set(0);
+  }
+  channelFilter.channelEnabled[channel].set(1);
+  channelFilter.selectedChannel.set(channel);
+}
+
+void releaseChannel(int channel) {
+  channelFilter.channelEnabled[channel].set(0);
 }
 
 void clearControlMap() {
@@ -51,7 +70,7 @@ void clearControlMap() {
     controlMap.controllerMin[i].set(0);
     controlMap.controllerMax[i].set(0);
   }
-  controlMap.lastAnyChannel.set(15);
+  controlMap.lastAnyChannel.set(kInitialAnyChannel);
   for (auto& flag : channelFilter.channelEnabled) {
     flag.set(0);
   }

@@ -9,9 +9,23 @@
 
 #include "app/shared_word.h"
 
-constexpr int kControlCount = 2176;
-constexpr int kAnyChannelCount = 128;
+// The index layout: one block of entries per note or controller number, first the block
+// that answers on any channel, then one block per MIDI channel 1..16.
+constexpr int kNumbersPerBlock = 128;
 constexpr int kChannelCount = 16;
+constexpr int kAnyChannelCount = kNumbersPerBlock;
+constexpr int kControlCount = kNumbersPerBlock * (1 + kChannelCount);
+static_assert(kControlCount == 2176);
+
+// The channel nibble an any-channel note is flashed on before any any-channel control has
+// passed: the sixteenth channel.
+constexpr int16_t kInitialAnyChannel = kChannelCount - 1;
+
+// A controller passes once it has been swept on one page from the middle of its range to
+// near both ends: its seen minimum and maximum start at 64 and must reach 3 and 125.
+constexpr int16_t kSweepStart = 64;
+constexpr int16_t kSweepLowEnd = 3;
+constexpr int16_t kSweepHighEnd = 125;
 
 enum class ControlKind { Note, Controller };
 
@@ -32,7 +46,7 @@ struct ControlMap {
   Shared<int16_t> controllerMin[kControlCount];
   Shared<int16_t> controllerMax[kControlCount];
   // Channel nibble of the last message that passed an any-channel control.
-  Shared<int16_t> lastAnyChannel{15};
+  Shared<int16_t> lastAnyChannel{kInitialAnyChannel};
 };
 
 struct ChannelFilter {
@@ -41,19 +55,19 @@ struct ChannelFilter {
 };
 
 extern ControlMap controlMap;
-extern ChannelFilter channelFilter;
+extern ChannelFilter channelFilter;  // read anywhere, changed only by the functions below
 
 inline int anyChannelIndex(int number) {
   return number;
 }
 inline int channelIndex(int channel, int number) {
-  return channel * 128 + number;
+  return channel * kNumbersPerBlock + number;
 }
 inline int channelOfIndex(int index) {
-  return index / 128;
+  return index / kNumbersPerBlock;
 }
 inline int numberOfIndex(int index) {
-  return index % 128;
+  return index % kNumbersPerBlock;
 }
 
 // Channel entry (nibble + 1) * 128 + number when the kind defines it, else the number.
@@ -61,9 +75,17 @@ inline int numberOfIndex(int index) {
 int resolveControlIndex(ControlKind kind, int channelNibble, int number);
 // Whether the current page tests an index; false for an index outside the map.
 bool isControlEnabled(int index);
-// Back to the state of a fresh page: ranges 64..64, nothing tested.
+// Back to the state of a fresh page: ranges kSweepStart..kSweepStart, nothing tested.
 void resetPageTables();
-// Map and channel filter back to the program-start state, definitions included.
+// Map and channel filter back to the program-start state, definitions included (for tests).
 void clearControlMap();
+
+// The only ways the channel filter changes, all on the window thread. Channels are 0..15.
+// Every channel under test, and the any-channel entries with them.
+void enableAllChannels();
+// One channel alone under test; the any-channel entries are not.
+void selectOnlyChannel(int channel);
+// One channel out of the page's test (another page of the step claims it); the rest stays.
+void releaseChannel(int channel);
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "app/sequence.h"
 #include "midi/control_map.h"
+#include "midi/midi_status.h"
 #include "midi/note_receive.h"
 #include "ui/panel.h"
 #include "ui/text_pane.h"
@@ -11,8 +12,10 @@ Shared<int32_t> loopbackDetected;
 
 namespace {
 
-// Four beats at 24 clocks per beat: the 97th clock of a window closes it.
+// The tempo is measured over windows of four beats at 24 clocks per beat: the 97th clock
+// of a window closes it, and a window of t ms is 4 beats * 60000 ms / t beats per minute.
 constexpr uint32_t kClocksPerWindow = 96;
+constexpr double kWindowBeatMilliseconds = 4 * 60000.0;
 
 // Only the callback thread touches these, but the MIDI service does not promise to call
 // it from one and the same thread every time.
@@ -30,7 +33,7 @@ static int32_t tempoOfWindow(uint32_t elapsedMs) {
   if (elapsedMs == 0) {
     return 0;
   }
-  return static_cast<int32_t>(240000.0 / elapsedMs + 0.5);
+  return static_cast<int32_t>(kWindowBeatMilliseconds / elapsedMs + 0.5);
 }
 
 static void countClock(uint32_t timestamp) {
@@ -77,7 +80,7 @@ static void passAnyChannelControl(int index, int channel) {
 
 static void analyseNote(uint32_t word, int channel, int number, int velocity) {
   const int index = resolveControlIndex(ControlKind::Note, channel, number);
-  const bool pressed = velocity != 0 && (word & 0xF0) == 0x90;
+  const bool pressed = velocity != 0 && (word & kStatusKindMask) == kNoteOn;
   noteLoopback(word);
   // In the receive test only the control whose LED is flashing may pass.
   if (currentStep.get() == kStepNoteRxTest && index != currentRxIndex.get()) {
@@ -108,8 +111,9 @@ static void analyseController(int channel, int number, int value) {
   if (v > controlMap.controllerMax[index].get()) {
     controlMap.controllerMax[index].set(v);
   }
-  if (controlMap.controllerTested[index].get() == 0 && controlMap.controllerMin[index].get() <= 3 &&
-      controlMap.controllerMax[index].get() >= 125) {
+  if (controlMap.controllerTested[index].get() == 0 &&
+      controlMap.controllerMin[index].get() <= kSweepLowEnd &&
+      controlMap.controllerMax[index].get() >= kSweepHighEnd) {
     controlMap.controllerTested[index].set(1);
     drawControllerControl(index);
     passAnyChannelControl(index, channel);
@@ -118,14 +122,14 @@ static void analyseController(int channel, int number, int value) {
 
 void analyseShortMessage(uint32_t word, uint32_t timestamp) {
   const uint32_t status = word & 0xFF;
-  const int channel = static_cast<int>(status & 0x0F);
+  const int channel = static_cast<int>(status & kStatusChannelMask);
   const int d1 = static_cast<int>((word >> 8) & 0xFF);
   const int d2 = static_cast<int>((word >> 16) & 0xFF);
-  if (status == 0xF8) {
+  if (status == kTimingClock) {
     countClock(timestamp);
     return;
   }
-  if (status == 0xFA || status == 0xFC) {
+  if (status == kStart || status == kStop) {
     restartClock();
     return;
   }
@@ -134,10 +138,10 @@ void analyseShortMessage(uint32_t word, uint32_t timestamp) {
   if (d1 > 127 || d2 > 127) {
     return;
   }
-  const uint32_t kind = status & 0xF0;
-  if (kind == 0x80 || kind == 0x90) {
+  const uint32_t kind = status & kStatusKindMask;
+  if (kind == kNoteOff || kind == kNoteOn) {
     analyseNote(word, channel, d1, d2);
-  } else if (kind == 0xB0 || kind == 0xE0) {
+  } else if (kind == kControlChange || kind == kPitchBend) {
     analyseController(channel, d1, d2);
   }
 }

@@ -1,13 +1,24 @@
-// The unit's MIDI input and output ports, found by the selected port name.
+// The unit's MIDI input and output ports, found by the selected port name, and the list of
+// input ports that device selection looks up in the launcher file.
 #ifndef MIDI_MIDI_PORTS_H
 #define MIDI_MIDI_PORTS_H
 
+#include <cstddef>
 #include <cstdint>
 
-bool openMidiInput();    // opens and starts the input; shows its own message on failure
-bool openMidiOutput();   // shows its own message on failure
-void closeMidiInput();   // stop, reset, close
-void closeMidiOutput();  // reset, close
+// A port name as the MIDI service reports it: at most 31 characters and the terminator.
+constexpr size_t kPortNameCapacity = 32;
+
+int midiInputPortCount();
+// The name of input port 0 .. midiInputPortCount() - 1; false when the service cannot tell.
+bool readMidiInputName(int port, char* name);  // name: kPortNameCapacity bytes
+
+// portName: the unit's port name, which also captions the messages shown on failure. Of
+// several ports of that name (ASCII case ignored) the highest-numbered one is used.
+bool openMidiInput(const char* portName);   // opens and starts the input
+bool openMidiOutput(const char* portName);  // opens the output
+void closeMidiInput();                      // stop, reset, close
+void closeMidiOutput();                     // reset, close
 void sendMidiShortMessage(uint32_t word);
 
 #endif

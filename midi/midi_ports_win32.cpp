@@ -3,39 +3,52 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstdio>
+
 #include "app/ascii_text.h"
-#include "config/device_select.h"
 #include "midi/midi_analysis.h"
 #include "ui/main_window_win32.h"
+
+static_assert(kPortNameCapacity == MAXPNAMELEN);
 
 static HMIDIIN midiInput;
 static HMIDIOUT midiOutput;
 
-static void showMidiError(const char* text) {
-  showMessage(text, selectedPortName, MB_ICONWARNING | MB_OK);
+static void showMidiError(const char* text, const char* portName) {
+  showMessage(text, portName, MB_ICONWARNING | MB_OK);
+}
+
+// The one way a port's name is read, for device selection and for the opens alike.
+template <typename Caps, typename GetCaps>
+static bool readPortName(GetCaps getCaps, UINT port, char* name) {
+  Caps caps;
+  if (getCaps(port, &caps, sizeof(caps)) != MMSYSERR_NOERROR) {
+    return false;
+  }
+  std::snprintf(name, kPortNameCapacity, "%s", caps.szPname);
+  return true;
 }
 
 // Port number of the unit's name in one direction, or -1. The scan does not stop at a
 // match: of several ports with the unit's name the highest-numbered one is used.
 template <typename Caps, typename GetCaps>
-static int findPort(UINT count, GetCaps getCaps) {
+static int findPort(UINT count, GetCaps getCaps, const char* portName) {
   int found = -1;
   for (UINT port = 0; port < count; ++port) {
-    Caps caps;
-    if (getCaps(port, &caps, sizeof(caps)) == MMSYSERR_NOERROR &&
-        sameNameIgnoringCase(caps.szPname, selectedPortName)) {
+    char name[kPortNameCapacity];
+    if (readPortName<Caps>(getCaps, port, name) && sameNameIgnoringCase(name, portName)) {
       found = static_cast<int>(port);
     }
   }
   return found;
 }
 
-static int findInputPort() {
-  return findPort<MIDIINCAPSA>(midiInGetNumDevs(), midiInGetDevCapsA);
+int midiInputPortCount() {
+  return static_cast<int>(midiInGetNumDevs());
 }
 
-static int findOutputPort() {
-  return findPort<MIDIOUTCAPSA>(midiOutGetNumDevs(), midiOutGetDevCapsA);
+bool readMidiInputName(int port, char* name) {
+  return readPortName<MIDIINCAPSA>(midiInGetDevCapsA, static_cast<UINT>(port), name);
 }
 
 static void CALLBACK midiInputCallback(HMIDIIN, UINT kind, DWORD_PTR, DWORD_PTR word,
@@ -45,32 +58,32 @@ static void CALLBACK midiInputCallback(HMIDIIN, UINT kind, DWORD_PTR, DWORD_PTR 
   }
 }
 
-bool openMidiInput() {
-  int port = findInputPort();
+bool openMidiInput(const char* portName) {
+  int port = findPort<MIDIINCAPSA>(midiInGetNumDevs(), midiInGetDevCapsA, portName);
   if (port < 0) {
-    showMidiError("Error initialising midi device.");
+    showMidiError("Error initialising midi device.", portName);
     return false;
   }
   if (midiInOpen(&midiInput, static_cast<UINT>(port),
                  reinterpret_cast<DWORD_PTR>(midiInputCallback), 0,
                  CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
     midiInput = nullptr;
-    showMidiError("Error opening midi device.");
+    showMidiError("Error opening midi device.", portName);
     return false;
   }
   midiInStart(midiInput);
   return true;
 }
 
-bool openMidiOutput() {
-  int port = findOutputPort();
+bool openMidiOutput(const char* portName) {
+  int port = findPort<MIDIOUTCAPSA>(midiOutGetNumDevs(), midiOutGetDevCapsA, portName);
   if (port < 0) {
-    showMidiError("Error initialising midi device.");
+    showMidiError("Error initialising midi device.", portName);
     return false;
   }
   if (midiOutOpen(&midiOutput, static_cast<UINT>(port), 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
     midiOutput = nullptr;
-    showMidiError("Error opening midi device.");
+    showMidiError("Error opening midi device.", portName);
     return false;
   }
   return true;

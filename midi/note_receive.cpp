@@ -3,12 +3,17 @@
 #include "app/sequence.h"
 #include "midi/control_map.h"
 #include "midi/midi_ports.h"
+#include "midi/midi_status.h"
 
 Shared<int16_t> currentRxIndex;
 
 namespace {
 
+// A flashing LED gets one message, on or off in turn, per tick that acts, and a tick acts
+// only when more than this has passed since the last one that did. The velocity byte is
+// deliberately 0xFF, not 0x7F, for note-on and note-off alike.
 constexpr uint32_t kFlashPeriodMs = 100;
+constexpr uint32_t kFlashVelocity = 0xFF;
 
 // Window thread only.
 int16_t rxNoteOn;
@@ -30,14 +35,13 @@ static uint32_t noteMessage(int index, bool noteOn) {
   int number = index;
   if (index < kAnyChannelCount) {
     // An any-channel note is flashed on the channel the unit last used for one.
-    channel = controlMap.lastAnyChannel.get() & 0x0F;
+    channel = controlMap.lastAnyChannel.get() & kStatusChannelMask;
   } else {
     channel = channelOfIndex(index) - 1;
     number = numberOfIndex(index);
   }
-  // Deliberately 0xFF, not 0x7F, in the second byte, for note-on and note-off alike.
-  const uint32_t status = (noteOn ? 0x90u : 0x80u) + static_cast<uint32_t>(channel);
-  return status | static_cast<uint32_t>(number) << 8 | 0xFFu << 16;
+  const uint32_t status = (noteOn ? kNoteOn : kNoteOff) + static_cast<uint32_t>(channel);
+  return status | static_cast<uint32_t>(number) << 8 | kFlashVelocity << 16;
 }
 
 void noteReceiveTick() {

@@ -4,21 +4,25 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/program_facts.h"
 #include "audio/asio_host.h"
 #include "report/results.h"
 #include "ui/main_window_win32.h"
 
+// The save dialog may fill 255 characters and a terminator; the name buffer is larger so
+// that ".txt" still fits after a name of full length.
+constexpr DWORD kDialogNameCapacity = 256;
 constexpr size_t kReportNameCapacity = 260;
 
 static bool askReportPath(char* name) {
-  memset(name, 0, 256);
+  memset(name, 0, kDialogNameCapacity);
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = mainWindow.get();
   dialog.lpstrFilter = "Velk Test Results (*.txt)\0*.txt\0";
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = name;
-  dialog.nMaxFile = 256;
+  dialog.nMaxFile = kDialogNameCapacity;
   dialog.Flags = OFN_OVERWRITEPROMPT;
   if (!GetSaveFileNameA(&dialog)) {
     return false;
@@ -36,7 +40,7 @@ static bool describeAsioSection(AsioSummary& summary) {
 }
 
 void offerReport() {
-  if (showMessage("Would you like to save the results of your Velk test?", "Velk Analyser",
+  if (showMessage("Would you like to save the results of your Velk test?", kProgramName,
                   MB_ICONQUESTION | MB_YESNO) != IDYES) {
     return;
   }
@@ -50,6 +54,6 @@ void offerReport() {
     char text[kReportNameCapacity + 128];
     snprintf(text, sizeof(text),
              "The results could not be saved to\r\n%s\r\n\r\nPlease choose another name.", name);
-    showMessage(text, "Velk Analyser", MB_ICONWARNING | MB_OK);
+    showMessage(text, kProgramName, MB_ICONWARNING | MB_OK);
   }
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/asio_summary.h"
 #include "midi/control_map.h"
 
 // Per control index: -1 not part of the test, 0 not passed, 1 passed.
@@ -26,17 +27,10 @@ void snapshotResults();
 // All tables back to the program-start state (for tests).
 void clearResults();
 
-// What goes into the "[ASIO Driver]" section.
-struct AsioSummary {
-  char driverName[128];  // empty: no name line
-  int32_t outputCount, inputCount;
-  double sampleRate;
-  int32_t inputLatency, outputLatency;
-};
-
 // Whether the report has its "[ASIO Driver]" section: a whole output or input pair.
 bool hasAsioSection(int32_t outputCount, int32_t inputCount);
 // The whole report text (CR LF line ends); summary may be null for a unit without audio.
+// Exported for the tests; writeReportFile is its only other caller.
 std::string composeReport(const AsioSummary* summary);
 // The save dialog's name turned into the report's name: "x.abc" -> "x.txt", else + ".txt".
 // Never writes past capacity: a name too long for ".txt" is cut before it.

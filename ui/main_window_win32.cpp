@@ -10,17 +10,25 @@
 #include "ui/video_win32.h"
 #include "ui/window_ops.h"
 
-char programName[100];
-char windowClassName[100];
+char programName[kResourceTextCapacity];
+char windowClassName[kResourceTextCapacity];
 Shared<HWND> mainWindow;
-Shared<HWND> textPane;
-HWND continueButton;
-HWND videoButton;
+static Shared<HWND> textPane;  // the MIDI thread sets its text
+static HWND continueButton;
+static HWND videoButton;
 
 static HINSTANCE appInstance;
 static HFONT paneFont;
 
+static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The main window opens at the same place whatever the model, with a caption and a system
+// menu but no sizing frame; its children write in one font.
 constexpr DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU;
+constexpr int kWindowLeft = 200;
+constexpr int kWindowTop = 200;
+constexpr int kFontHeight = 18;
+constexpr char kFontFace[] = "arial";
 
 void registerWindowClass(HINSTANCE instance) {
   WNDCLASSEXA windowClass = {};
@@ -54,7 +62,7 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
   appInstance = instance;
   // The adjusted right and bottom edges are used as width and height as they stand: the
   // window is a frame's width larger than the configured size, as it always has been.
-  RECT frame = {200, 200, settings.width, settings.height};
+  RECT frame = {kWindowLeft, kWindowTop, settings.width, settings.height};
   AdjustWindowRect(&frame, kMainWindowStyle, TRUE);
   HWND window =
       CreateWindowExA(0, windowClassName, programName, kMainWindowStyle, frame.left, frame.top,
@@ -65,9 +73,9 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
   HWND pane = createChild(window, "EDIT", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE,
                           settings.textWindow, IDC_TEXT_PANE);
   textPane.set(pane);
-  paneFont =
-      CreateFontA(18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "arial");
+  paneFont = CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                         DEFAULT_PITCH | FF_DONTCARE, kFontFace);
   SendMessageA(pane, WM_SETFONT, reinterpret_cast<WPARAM>(paneFont), FALSE);
   refreshTextPane();
   continueButton = createButton(window, settings.continueButton, IDC_CONTINUE_BUTTON, "Begin Test");
@@ -99,7 +107,7 @@ static LRESULT onCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(window);
       return 0;
     case IDC_CONTINUE_BUTTON:
-      advance(true);
+      advanceByOperator();
       return 0;
     case IDC_VIDEO_BUTTON:
       showVideoInstructions(currentStep.get(), currentPair.get());
@@ -116,10 +124,10 @@ static LRESULT onCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY:
-      KillTimer(window, 1);
+      KillTimer(window, kTickTimer);
       DeleteObject(paneFont);
       PostQuitMessage(0);
       return 0;

@@ -6,18 +6,20 @@
 
 #include "app/shared_word.h"
 
-extern char programName[100];
-extern char windowClassName[100];
+// The two texts of the string table are held in buffers of this size.
+constexpr int kResourceTextCapacity = 100;
+extern char programName[kResourceTextCapacity];
+extern char windowClassName[kResourceTextCapacity];
+
+// The window's one timer: every tick runs the meters, the LED flashing and the auto-advance.
+constexpr UINT_PTR kTickTimer = 1;
+constexpr UINT kTickMilliseconds = 100;
 
 // Published last in creation; read by the MIDI thread for drawing and text.
 extern Shared<HWND> mainWindow;
-extern Shared<HWND> textPane;  // the MIDI thread sets its text
-extern HWND continueButton;
-extern HWND videoButton;
 
 void registerWindowClass(HINSTANCE instance);
 bool createMainWindow(HINSTANCE instance, int showCommand);
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Message box owned by the main window when it exists.
 int showMessage(const char* text, const char* caption, UINT type);

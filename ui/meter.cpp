@@ -2,6 +2,9 @@
 
 namespace {
 
+// An input level of 32768 (16-bit full scale) fills a meter. Every timer tick lowers a
+// level above the decay step by that step and drops a lower one to 0, so a meter falls from
+// full to dark in about half a second.
 constexpr int32_t kFullScale = 32768;
 constexpr int32_t kDecayPerTick = 8000;
 

@@ -22,11 +22,8 @@ struct PanelBitmaps {
 };
 static PanelBitmaps panelBitmaps;
 
+// A meter is 20 pixels wide; the odd channel of a pair stands right of the even one.
 constexpr int kMeterWidth = 20;
-constexpr int kNoteStep = 2;        // step 3, the note test
-constexpr int kControllerStep = 3;  // step 4, the controller test
-constexpr int kReceiveStep = 4;     // step 5, the note receive test
-constexpr int kInputStep = 6;       // step 7, the audio input test
 
 static bool loadOne(HBITMAP& bitmap, const char* path, const char* caption) {
   bitmap = static_cast<HBITMAP>(
@@ -132,14 +129,15 @@ static void drawControl(const ControlRect& rect, const Shared<int16_t>& tested) 
 
 void drawNoteControl(int index) {
   int step = currentStep.get();
-  bool shown = step == kNoteStep || (step == kReceiveStep && controlMap.receiveFlag[index] != 0);
+  bool shown =
+      step == kStepNoteTest || (step == kStepNoteRxTest && controlMap.receiveFlag[index] != 0);
   if (shown) {
     drawControl(controlMap.noteRect[index], controlMap.noteTested[index]);
   }
 }
 
 void drawControllerControl(int index) {
-  if (currentStep.get() == kControllerStep) {
+  if (currentStep.get() == kStepControllerTest) {
     drawControl(controlMap.controllerRect[index], controlMap.controllerTested[index]);
   }
 }
@@ -175,7 +173,7 @@ void updateMeters() {
   for (int channel = 0; channel < inputs && channel < kMaxAsioChannels; ++channel) {
     Shared<int32_t>& stored = asioFacts.inputLevels[channel];
     int32_t level = stored.get();
-    if (currentStep.get() == kInputStep && channel / 2 == currentPair.get()) {
+    if (currentStep.get() == kStepAudioIn && channel / 2 == currentPair.get()) {
       drawMeter(channel, level);
     }
     stored.set(decayedLevel(stored.get(), level));

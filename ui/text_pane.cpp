@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/page_keys.h"
+#include "app/program_facts.h"
 #include "app/sequence.h"
+#include "config/page_keys.h"
 #include "config/path_rule.h"
 #include "config/settings.h"
 #include "midi/control_map.h"
@@ -44,11 +45,12 @@ void loadPageText(int step, char* buffer, size_t size, int page) {
   std::fclose(file);
 }
 
-void composeWindowTitle(char* out, size_t capacity) {
+// The program name, " - " and the 16 channel flags.
+static void composeWindowTitle(char* out, size_t capacity) {
   if (capacity == 0) {
     return;
   }
-  int used = std::snprintf(out, capacity, "Velk Analyser - ");
+  int used = std::snprintf(out, capacity, "%s - ", kProgramName);
   for (const auto& flag : channelFilter.channelEnabled) {
     if (used < 0 || static_cast<size_t>(used) >= capacity) {
       break;
@@ -63,8 +65,7 @@ static void composeText(int step, char* out, size_t capacity) {
   }
   // The file's bytes, always followed by a terminator even when the file fills them all.
   const size_t textBytes = kPageTextCapacity < capacity - 1 ? kPageTextCapacity : capacity - 1;
-  const int page =
-      step == kStepAudioOut || step == kStepAudioIn ? currentPair.get() : currentPage.get();
+  const int page = isAudioStep(step) ? currentPair.get() : currentPage.get();
   loadPageText(step, out, textBytes, page);
   out[textBytes] = '\0';
   size_t used = std::strlen(out);

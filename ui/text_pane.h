@@ -13,11 +13,10 @@ constexpr size_t kTitleCapacity = 64;
 // Rebuilds title and text; called from the window thread and the MIDI callback thread.
 void refreshTextPane();
 
+// Exported for the tests.
 // Fills buffer (size bytes, zeroed first) from the file of a step position and page
 // (page -1: the step's own key). Never writes past size bytes.
 void loadPageText(int step, char* buffer, size_t size, int page);
-// "Velk Analyser - " and the 16 channel flags.
-void composeWindowTitle(char* out, size_t capacity);
 // The page text for the current position with the status lines; always terminated.
 void composePaneText(char* out, size_t capacity);
 

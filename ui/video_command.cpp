@@ -1,6 +1,5 @@
 #include "ui/video_command.h"
 
-#include <cstdio>
 #include <cstring>
 
 bool videoExtension(const char* path, char* out, size_t capacity) {
@@ -41,13 +40,4 @@ bool composePlayerCommand(const char* commandTemplate, const char* path, char* o
   strcpy(out + head, path);
   strcat(out, tail);
   return true;
-}
-
-void videoKey(int step, int pair, char* out, size_t capacity) {
-  bool audioStep = step == 5 || step == 6;
-  if (audioStep && pair >= 0) {
-    snprintf(out, capacity, "video%d_%d", step + 1, pair + 1);
-  } else {
-    snprintf(out, capacity, "video%d", step + 1);
-  }
 }

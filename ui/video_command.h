@@ -14,7 +14,5 @@ bool videoExtension(const char* path, char* out, size_t capacity);
 // positions 0 .. length-3 are searched. False when there is none or the line does not fit.
 bool composePlayerCommand(const char* commandTemplate, const char* path, char* out,
                           size_t capacity);
-// Settings key of the video for a step position and channel pair (pair -1: the step's own).
-void videoKey(int step, int pair, char* out, size_t capacity);
 
 #endif

@@ -4,26 +4,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
-#include "config/device_select.h"
-#include "config/profile.h"
-#include "config/settings.h"
+#include "config/path_rule.h"
+#include "config/video_keys.h"
 #include "ui/video_command.h"
 
+static bool launchWithRegisteredPlayer(const char* path);
+
 void showVideoInstructions(int step, int pair) {
-  char key[80];
   char path[kPathCapacity];
-  for (;;) {
-    videoKey(step, pair, key, sizeof(key));
-    readProfileString(settingsPath, "video", key, path, kValueCapacity);
-    if (path[0]) {
-      break;
-    }
-    bool pairKey = (step == 5 || step == 6) && pair >= 0;
-    if (!pairKey) {
-      return;
-    }
-    pair = -1;
+  if (!readVideoPath(step, pair, path)) {
+    return;
   }
   // A path cut short by its buffer could name another file: such a video starts nothing.
   if (makeAbsolutePath(path, sizeof(path), PathForm::Extended)) {
@@ -80,7 +72,7 @@ static bool findPlayerCommand(const char* fileType, char* out, DWORD capacity) {
   return false;
 }
 
-bool launchWithRegisteredPlayer(const char* path) {
+static bool launchWithRegisteredPlayer(const char* path) {
   char extension[kExtensionCapacity];
   char fileType[256];
   char commandTemplate[256];

@@ -3,6 +3,5 @@
 #define UI_VIDEO_WIN32_H
 
 void showVideoInstructions(int step, int pair);
-bool launchWithRegisteredPlayer(const char* path);
 
 #endif

@@ -41,7 +41,7 @@ void setUpStream(ASIOSampleType type) {
   for (size_t i = 0; i < storage.size(); ++i) {
     storage[i] = static_cast<unsigned char>(i * 31);
   }
-  currentStep.set(5);  // the output test: one pair plays, 30 outputs are silenced
+  currentStep.set(kStepAudioOut);  // the output test: one pair plays, 30 outputs are silenced
   currentPair.set(3);
 }
 

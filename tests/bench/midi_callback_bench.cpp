@@ -48,7 +48,7 @@ void setUpNoteTestPage() {
     controlMap.noteDefined[i] = 1;
     controlMap.controllerDefined[i] = 1;
   }
-  currentStep.set(2);
+  currentStep.set(kStepNoteTest);
   currentPage.set(-1);
   setChannelFilter(false);
   resetPageTables();

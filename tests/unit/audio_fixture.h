@@ -41,7 +41,7 @@ class AudioTest : public ::testing::Test {
     }
     freeLoopSample();
     loopPosition = 0;
-    currentStep.set(0);
+    currentStep.set(kStepOpening);
     currentPair.set(0);
   }
 

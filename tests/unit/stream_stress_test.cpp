@@ -25,7 +25,7 @@ TEST_F(StressAudioTest, BufferSwitchesAgainstTheWindowThread) {
   });
   int ticks = 0;
   while (!done) {
-    currentStep.set(5 + ticks % 3);  // output test, input test, closing page
+    currentStep.set(kStepAudioOut + ticks % 3);  // output test, input test, closing page
     currentPair.set(ticks % 5);
     for (auto& level : asioFacts.inputLevels) {
       level.set(decayedLevel(level.get(), level.get()));

@@ -195,27 +195,28 @@ class OutputSelectionTest : public AudioTest {
 };
 
 TEST_F(OutputSelectionTest, OutputTestPlaysThePairUnderTest) {
-  EXPECT_EQ((std::vector<int>{0, 0, 1, 1, 0, 0}), playing(2, 6, 5, 1));
+  EXPECT_EQ((std::vector<int>{0, 0, 1, 1, 0, 0}), playing(2, 6, kStepAudioOut, 1));
   EXPECT_EQ(1, loopPosition);  // 4 frames of a 3-frame loop: one advance, shared by the pair
-  EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 1}), playing(2, 5, 5, 2));  // odd count: one left
-  EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 0}), playing(2, 5, 5, 3));  // beyond the last pair
+  // An odd count leaves one output out; a pair beyond the last plays nothing.
+  EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 1}), playing(2, 5, kStepAudioOut, 2));
+  EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 0}), playing(2, 5, kStepAudioOut, 3));
   EXPECT_EQ(0, loopPosition);
 }
 
 TEST_F(OutputSelectionTest, InputTestPlaysTheFirstTwoOutputs) {
-  EXPECT_EQ((std::vector<int>{1, 1, 0, 0}), playing(2, 4, 6, 1));
-  EXPECT_EQ((std::vector<int>{1}), playing(2, 1, 6, 0));
+  EXPECT_EQ((std::vector<int>{1, 1, 0, 0}), playing(2, 4, kStepAudioIn, 1));
+  EXPECT_EQ((std::vector<int>{1}), playing(2, 1, kStepAudioIn, 0));
 }
 
 TEST_F(OutputSelectionTest, OtherStepsSilenceEveryOutput) {
-  for (int32_t step : {0, 2, 4, 7, 8}) {
+  for (int32_t step : {kStepOpening, kStepNoteTest, kStepNoteRxTest, kStepClosing, kFinishedStep}) {
     EXPECT_EQ((std::vector<int>{0, 0, 0, 0}), playing(2, 4, step, 0)) << "step " << step;
   }
 }
 
 TEST_F(AudioTest, LevelsOnlyRiseAndAreMeasuredInEveryStep) {
   stream(3, 2, 4, ASIOSTInt16LSB);
-  currentStep.set(2);
+  currentStep.set(kStepNoteTest);
   const int16_t loud[] = {0, 20000, 0, 0};
   const int16_t quiet[] = {0, 300, 0, 0};
   std::memcpy(buffer(0, 0), loud, sizeof loud);
@@ -232,7 +233,7 @@ TEST_F(AudioTest, PartnersOfDifferentTypesPlayTheSameFrames) {
   stream(0, 2, 3, ASIOSTInt16LSB);
   asioHost.channelInfos[1].type = ASIOSTInt32LSB;  // wider than its partner
   setLoop({10, 20, 30, 40});
-  currentStep.set(5);
+  currentStep.set(kStepAudioOut);
   bufferSwitchTimeInfo(nullptr, 0, 0);
   const int16_t* even = reinterpret_cast<const int16_t*>(buffer(0));
   const int32_t* odd = reinterpret_cast<const int32_t*>(buffer(1));
@@ -260,7 +261,7 @@ TEST_F(AudioTest, PartnerOfAnUnencodedOutputIsSilentToo) {
 TEST_F(AudioTest, BufferSwitchAsksTheDriverForTheTimeAndProcesses) {
   setLoop({5, 6});
   stream(1, 2, 2, ASIOSTInt16LSB);
-  currentStep.set(6);
+  currentStep.set(kStepAudioIn);
   for (ASIOError position : {ASE_OK, ASE_NotPresent}) {
     driver.positionResult = position;
     driver.calls.clear();

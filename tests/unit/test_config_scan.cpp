@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "config/settings.h"
+#include "config/scan.h"
 
 namespace {
 

@@ -77,20 +77,20 @@ TEST_F(LoadSettings, AudioRuleWarnsOnceAndDisablesBothAudioSteps) {
 
   load("[sequence]\ntest6=0\ntest7=1\ntest2=0\n");
   EXPECT_EQ(audioWarningCount, 1);
-  EXPECT_EQ(settings.sequenceFlags[5], 0);
-  EXPECT_EQ(settings.sequenceFlags[6], 0);
-  EXPECT_EQ(settings.sequenceFlags[1], 0);
-  EXPECT_EQ(settings.sequenceFlags[7], 1);
+  EXPECT_EQ(settings.sequenceFlags[kStepAudioOut], 0);
+  EXPECT_EQ(settings.sequenceFlags[kStepAudioIn], 0);
+  EXPECT_EQ(settings.sequenceFlags[kStepMidiLink], 0);
+  EXPECT_EQ(settings.sequenceFlags[kStepClosing], 1);
 
   load("[other]\n");  // no [sequence]: every step on, so the warning again
   EXPECT_EQ(audioWarningCount, 2);
-  EXPECT_EQ(settings.sequenceFlags[5], 0);
-  EXPECT_EQ(settings.sequenceFlags[4], 1);
+  EXPECT_EQ(settings.sequenceFlags[kStepAudioOut], 0);
+  EXPECT_EQ(settings.sequenceFlags[kStepNoteRxTest], 1);
 
   strcpy(asioDriverName, "Velk ASIO");
   load("[sequence]\ntest6=2\n");
   EXPECT_EQ(audioWarningCount, 2);
-  EXPECT_EQ(settings.sequenceFlags[5], 2);
+  EXPECT_EQ(settings.sequenceFlags[kStepAudioOut], 2);
 }
 
 TEST_F(LoadSettings, LayoutPathsAndRectangles) {

@@ -13,23 +13,7 @@ class AnalysisTest : public RunStateTest {
   void SetUp() override {
     RunStateTest::SetUp();
     resetPageTables();
-    currentStep.set(2);
-  }
-
-  // The filter a page prefixed with channel (1..16) gets.
-  static void selectOnlyChannel(int channel) {
-    for (auto& flag : channelFilter.channelEnabled) {
-      flag.set(0);
-    }
-    channelFilter.channelEnabled[channel - 1].set(1);
-    channelFilter.selectedChannel.set(channel - 1);
-  }
-
-  static void enableAllChannels() {
-    for (auto& flag : channelFilter.channelEnabled) {
-      flag.set(1);
-    }
-    channelFilter.selectedChannel.set(-1);
+    currentStep.set(kStepNoteTest);
   }
 
   // Clocks at count timestamps spaced so that 96 intervals take windowMs.
@@ -48,7 +32,7 @@ class AnalysisTest : public RunStateTest {
 
 TEST_F(AnalysisTest, ControlMapLookupEnableAndReset) {
   EXPECT_EQ(resolveControlIndex(ControlKind::Note, 2, 60), 60);  // nothing defined at all
-  controlMap.noteDefined[3 * 128 + 60] = 1;
+  controlMap.noteDefined[channelIndex(3, 60)] = 1;
   EXPECT_EQ(resolveControlIndex(ControlKind::Note, 2, 60), 444);
   EXPECT_EQ(resolveControlIndex(ControlKind::Controller, 2, 60), 60);  // kinds are separate
   EXPECT_EQ(channelOfIndex(2175), 16);
@@ -63,7 +47,7 @@ TEST_F(AnalysisTest, ControlMapLookupEnableAndReset) {
   EXPECT_FALSE(isControlEnabled(2176));
   EXPECT_FALSE(isControlEnabled(-1));
 
-  selectOnlyChannel(2);
+  selectOnlyChannel(1);  // MIDI channel 2
   EXPECT_FALSE(isControlEnabled(60));
   EXPECT_FALSE(isControlEnabled(255));
   EXPECT_TRUE(isControlEnabled(256));
@@ -152,7 +136,7 @@ TEST_F(AnalysisTest, LoopbackIsTwoEqualNoteMessagesInARow) {
 
 TEST_F(AnalysisTest, NotesPassOnTheResolvedIndexWhenPressedAndEnabled) {
   enableAllChannels();
-  controlMap.noteDefined[3 * 128 + 60] = 1;
+  controlMap.noteDefined[channelIndex(3, 60)] = 1;
   analyseShortMessage(shortMessage(0x92, 60, 0), 0);  // velocity 0: a release
   analyseShortMessage(shortMessage(0x82, 60, 90), 0);
   EXPECT_EQ(controlMap.noteTested[444].get(), 0);
@@ -169,16 +153,16 @@ TEST_F(AnalysisTest, NotesPassOnTheResolvedIndexWhenPressedAndEnabled) {
 
   // A page for channel 2 only: the any-channel note is not under test there.
   resetPageTables();
-  selectOnlyChannel(2);
+  selectOnlyChannel(1);  // MIDI channel 2
   analyseShortMessage(shortMessage(0x91, 61, 90), 0);
   EXPECT_EQ(controlMap.noteTested[61].get(), 0);
-  controlMap.noteDefined[2 * 128 + 61] = 1;
+  controlMap.noteDefined[channelIndex(2, 61)] = 1;
   analyseShortMessage(shortMessage(0x91, 61, 90), 0);
-  EXPECT_EQ(controlMap.noteTested[2 * 128 + 61].get(), 1);
+  EXPECT_EQ(controlMap.noteTested[channelIndex(2, 61)].get(), 1);
 }
 
 TEST_F(AnalysisTest, NoteRxStepPassesOnlyTheFlashedNote) {
-  currentStep.set(4);
+  currentStep.set(kStepNoteRxTest);
   enableAllChannels();
   currentRxIndex.set(61);
   analyseShortMessage(shortMessage(0x90, 60, 90), 0);
@@ -206,18 +190,18 @@ TEST_F(AnalysisTest, ControllersPassWhenSweptToBothEndsOnOnePage) {
   EXPECT_EQ(controlMap.controllerTested[9].get(), 0);
 
   // Pitch bend: the first data byte is the number, the second the value.
-  controlMap.controllerDefined[5 * 128 + 0] = 1;
+  controlMap.controllerDefined[channelIndex(5, 0)] = 1;
   for (int value = 0; value < 128; ++value) {
     analyseShortMessage(shortMessage(0xE4, 0, value), 0);
   }
-  EXPECT_EQ(controlMap.controllerTested[5 * 128].get(), 1);
+  EXPECT_EQ(controlMap.controllerTested[channelIndex(5, 0)].get(), 1);
   EXPECT_EQ(controlMap.controllerTested[0].get(), 0);
 }
 
 TEST_F(AnalysisTest, AnyChannelControllerFollowsTheChannelOfItsMessage) {
   // A page for channel 2 only: unlike a note, an any-channel controller is tested when its
   // message arrives on an enabled channel.
-  selectOnlyChannel(2);
+  selectOnlyChannel(1);  // MIDI channel 2
   sweep(0xB1, 10, {0, 127});
   EXPECT_EQ(controlMap.controllerTested[10].get(), 1);
   EXPECT_EQ(controlMap.lastAnyChannel.get(), 1);

@@ -7,7 +7,7 @@ class NoteReceiveTest : public RunStateTest {
  protected:
   void SetUp() override {
     RunStateTest::SetUp();
-    currentStep.set(4);
+    currentStep.set(kStepNoteRxTest);
   }
 
   static void tickAt(uint32_t ms) {
@@ -67,13 +67,14 @@ TEST_F(NoteReceiveTest, AnyChannelEntriesUseTheLastAnyChannel) {
 
 TEST_F(NoteReceiveTest, NothingIsSentOutsideStep5) {
   controlMap.receiveFlag[300] = 1;
-  for (int step : {0, 2, 3, 5, kFinishedStep}) {
+  for (int step :
+       {kStepOpening, kStepNoteTest, kStepControllerTest, kStepAudioOut, kFinishedStep}) {
     currentStep.set(step);
     tickAt(1000 + 1000 * step);
   }
   EXPECT_TRUE(platformFakes.sentMidi.empty());
   // The first tick in step 5 acts at once, even right after one outside it.
-  currentStep.set(4);
+  currentStep.set(kStepNoteRxTest);
   tickAt(20001);
   EXPECT_EQ(platformFakes.sentMidi.size(), 1u);
 }

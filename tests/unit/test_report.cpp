@@ -52,7 +52,7 @@ class ReportTest : public RunStateTest {
 TEST_F(ReportTest, UnitWithoutAudioTwoNotesOnChannel1) {
   controlMap.noteDefined[128] = 1;
   controlMap.noteDefined[255] = 1;
-  currentStep.set(2);
+  currentStep.set(kStepNoteTest);
   controlMap.noteTested[128].set(1);
   snapshotResults();
   for (int i = 0; i < kControlCount; ++i) {
@@ -100,8 +100,8 @@ TEST_F(ReportTest, SectionsListMixedOutcomesAndSummariseUniformOnes) {
   noteResults.entry[2175] = 1;
   controllerResults.entry[0] = 1;
   controllerResults.entry[127] = 0;
-  controllerResults.entry[16 * 128 + 5] = 0;
-  controllerResults.entry[2 * 128 + 9] = 1;
+  controllerResults.entry[channelIndex(16, 5)] = 0;
+  controllerResults.entry[channelIndex(2, 9)] = 1;
   EXPECT_EQ(composeReport(nullptr),
             lines({"", "[Midi Note Test]", "", "<Test Completed OK>", "", "[Midi Controller Test]",
                    "", "Controller 1,Tested OK", "Controller 128,Not Tested",
@@ -116,8 +116,8 @@ TEST_F(ReportTest, SnapshotTakesPartFromDefinitionsAndIgnoresTheFilter) {
   controlMap.noteTested[10].set(1);
   controlMap.noteTested[300].set(1);
   controlMap.noteTested[11].set(1);  // undefined entry marked by a stray note
-  channelFilter.selectedChannel.set(2);
-  currentStep.set(4);
+  selectOnlyChannel(2);
+  currentStep.set(kStepNoteRxTest);
   snapshotResults();
   EXPECT_EQ(receiveResults.entry[10], -1);
   EXPECT_EQ(receiveResults.entry[300], 1);
@@ -125,10 +125,10 @@ TEST_F(ReportTest, SnapshotTakesPartFromDefinitionsAndIgnoresTheFilter) {
   EXPECT_EQ(noteResults.entry[10], 0);  // untouched outside its step
 
   controlMap.controllerDefined[7] = 1;
-  currentStep.set(3);
+  currentStep.set(kStepControllerTest);
   snapshotResults();
   EXPECT_EQ(controllerResults.entry[7], 0);  // excluded by the page, still reported
-  currentStep.set(5);
+  currentStep.set(kStepAudioOut);
   controllerResults.entry[7] = 1;
   snapshotResults();
   EXPECT_EQ(controllerResults.entry[7], 1);

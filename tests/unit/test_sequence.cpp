@@ -25,9 +25,9 @@ class SequenceTest : public RunStateTest {
 TEST_F(SequenceTest, PagesCountUpToTheFirstEmptyKey) {
   writeTextKeys(
       {"text3_1=a.txt", "text3_2=b.txt", "text3_3=3,c.txt", "text3_5=e.txt", "text4=x.txt"});
-  currentStep.set(2);
+  currentStep.set(kStepNoteTest);
   EXPECT_EQ(pageCount(), 3);
-  currentStep.set(3);
+  currentStep.set(kStepControllerTest);
   EXPECT_EQ(pageCount(), 0);
 
   std::string all;
@@ -35,7 +35,7 @@ TEST_F(SequenceTest, PagesCountUpToTheFirstEmptyKey) {
     all += "text5_" + std::to_string(page) + "=p.txt\r\n";
   }
   writeFile("settings.ini", "[text]\r\n" + all);
-  currentStep.set(4);
+  currentStep.set(kStepNoteRxTest);
   EXPECT_EQ(pageCount(), 16);
 }
 
@@ -43,7 +43,7 @@ TEST_F(SequenceTest, ChannelPrefixNeedsACommaAndAChannelNumber) {
   writeTextKeys({"text3=2,a.txt", "text3_1=17,a.txt", "text3_2=0,a.txt", "text3_3= +16,a.txt",
                  "text3_4=2a.txt", "text3_5=a,2.txt", "text3_6=1x,a.txt",
                  "text3_7=99999999999999999999,a.txt", "text3_8=-1,a.txt"});
-  currentStep.set(2);
+  currentStep.set(kStepNoteTest);
   EXPECT_EQ(channelPrefix(-1), 1);
   EXPECT_EQ(channelPrefix(0), -1);
   EXPECT_EQ(channelPrefix(1), -1);
@@ -59,33 +59,33 @@ TEST_F(SequenceTest, ChannelPrefixNeedsACommaAndAChannelNumber) {
 TEST_F(SequenceTest, FilterSelectsThePageChannelOrEveryUnclaimedOne) {
   writeTextKeys(
       {"text3=a.txt", "text3_1=1,b.txt", "text3_2=2,c.txt", "text3_3=17,d.txt", "text3_4=0,e.txt"});
-  showPage(2, -1);
+  showPage(kStepNoteTest, -1);
   EXPECT_EQ(enabledChannels(), "0011111111111111");
   EXPECT_EQ(channelFilter.selectedChannel.get(), -1);
   EXPECT_TRUE(isControlEnabled(60));
   EXPECT_FALSE(isControlEnabled(128));
   EXPECT_TRUE(isControlEnabled(384));
 
-  showPage(2, 0);
+  showPage(kStepNoteTest, 0);
   EXPECT_EQ(enabledChannels(), "1000000000000000");
   EXPECT_EQ(channelFilter.selectedChannel.get(), 0);
   EXPECT_FALSE(isControlEnabled(60));
   EXPECT_TRUE(isControlEnabled(255));
   EXPECT_FALSE(isControlEnabled(256));
 
-  showPage(2, 1);
+  showPage(kStepNoteTest, 1);
   EXPECT_EQ(enabledChannels(), "0100000000000000");
   EXPECT_TRUE(isControlEnabled(256));
 
   // Prefixes 17 and 0 select nothing and claim nothing.
-  showPage(2, 2);
+  showPage(kStepNoteTest, 2);
   EXPECT_EQ(enabledChannels(), "0011111111111111");
   EXPECT_EQ(channelFilter.selectedChannel.get(), -1);
 
   // Outside steps 3 to 5, and for a channel pair, every channel is enabled.
-  showPage(1, 0);
+  showPage(kStepMidiLink, 0);
   EXPECT_EQ(enabledChannels(), "1111111111111111");
-  currentStep.set(2);
+  currentStep.set(kStepNoteTest);
   setChannelFilter(false);
   EXPECT_EQ(enabledChannels(), "1111111111111111");
 }
@@ -99,75 +99,79 @@ TEST_F(SequenceTest, AudioStepsWalkTheirChannelPairs) {
     SCOPED_TRACE(c.outputs);
     resetPlatformFakes();
     asioFacts.outputCount.set(c.outputs);
-    currentStep.set(5);
+    currentStep.set(kStepAudioOut);
     currentPage.set(-1);
     currentPair.set(0);
     for (int press = 1; press < c.pressesInStep; ++press) {
-      advance(true);
-      EXPECT_EQ(currentStep.get(), 5);
+      advanceByOperator();
+      EXPECT_EQ(currentStep.get(), kStepAudioOut);
       EXPECT_EQ(currentPair.get(), press);
     }
     // A new pair gets a new text but keeps the caption and is not repainted.
     EXPECT_EQ(countCalls("repaint"), 0);
     EXPECT_EQ(countCalls("caption"), 0);
     EXPECT_EQ(countCalls("text"), c.pressesInStep - 1);
-    advance(true);
-    EXPECT_EQ(currentStep.get(), 6);
+    advanceByOperator();
+    EXPECT_EQ(currentStep.get(), kStepAudioIn);
     EXPECT_EQ(currentPair.get(), 0);
   }
   // The input step uses the input count.
   asioFacts.inputCount.set(4);
-  advance(true);
+  advanceByOperator();
   EXPECT_EQ(currentPair.get(), 1);
-  advance(true);
-  EXPECT_EQ(currentStep.get(), 7);
+  advanceByOperator();
+  EXPECT_EQ(currentStep.get(), kStepClosing);
 }
 
 TEST_F(SequenceTest, StepsSkipDisabledOnesAndSetTheirCaptions) {
-  settings.sequenceFlags[2] = 0;
-  settings.sequenceFlags[4] = 0;
-  const char* expected[][2] = {{"1", "caption Continue..."},
-                               {"3", "caption Skip Test..."},
-                               {"5", "caption Continue..."},
-                               {"6", "caption Continue..."},
-                               {"7", "caption Continue..."}};
-  for (const auto& step : expected) {
+  settings.sequenceFlags[kStepNoteTest] = 0;
+  settings.sequenceFlags[kStepNoteRxTest] = 0;
+  struct Expected {
+    int step;
+    const char* caption;
+  };
+  const Expected expected[] = {{kStepMidiLink, "caption Continue..."},
+                               {kStepControllerTest, "caption Skip Test..."},
+                               {kStepAudioOut, "caption Continue..."},
+                               {kStepAudioIn, "caption Continue..."},
+                               {kStepClosing, "caption Continue..."}};
+  for (const Expected& step : expected) {
     resetPlatformFakes();
-    advance(true);
-    EXPECT_EQ(std::to_string(currentStep.get()), step[0]);
+    advanceByOperator();
+    EXPECT_EQ(currentStep.get(), step.step);
     EXPECT_EQ(currentPage.get(), -1);
     ASSERT_EQ(platformFakes.calls.size(), 3u);
     EXPECT_EQ(platformFakes.calls[0], "text");
-    EXPECT_EQ(platformFakes.calls[1], step[1]);
+    EXPECT_EQ(platformFakes.calls[1], step.caption);
     EXPECT_EQ(platformFakes.calls[2], "repaint");
   }
   // Step 8 disabled: leaving step 7 finishes the run.
-  settings.sequenceFlags[7] = 0;
+  settings.sequenceFlags[kStepClosing] = 0;
   resetPlatformFakes();
-  advance(true);
+  advanceByOperator();
   EXPECT_EQ(currentStep.get(), kFinishedStep);
   EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"repaint", "report", "destroy"}));
   // Nothing moves past the end.
-  advance(true);
+  advanceByOperator();
   checkAutoAdvance();
   EXPECT_EQ(currentStep.get(), kFinishedStep);
   EXPECT_EQ(platformFakes.reportCount.load(), 1);
 }
 
 TEST_F(SequenceTest, AllStepsDisabledEndsTheRunAtTheFirstPress) {
-  for (int s = 1; s < kStepCount; ++s) {
+  for (int s = kStepOpening + 1; s < kStepCount; ++s) {
     settings.sequenceFlags[s] = 0;
   }
-  advance(true);
+  advanceByOperator();
   EXPECT_EQ(currentStep.get(), kFinishedStep);
   EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"repaint", "report", "destroy"}));
 }
 
 TEST_F(SequenceTest, MidiPagesAdvanceOnceEveryEnabledControlPassed) {
   writeTextKeys({"text3=a.txt", "text3_1=1,b.txt", "text3_2=2,c.txt"});
-  controlMap.noteDefined[128 + 10] = 1;  // channel 1
-  controlMap.noteDefined[256 + 10] = 1;  // channel 2
-  showPage(2, -1);
+  controlMap.noteDefined[channelIndex(1, 10)] = 1;  // channel 1
+  controlMap.noteDefined[channelIndex(2, 10)] = 1;  // channel 2
+  showPage(kStepNoteTest, -1);
   resetPageTables();
 
   // Page -1 tests channels 3..16 and the any-channel entries: nothing defined there.
@@ -179,14 +183,14 @@ TEST_F(SequenceTest, MidiPagesAdvanceOnceEveryEnabledControlPassed) {
   analyseShortMessage(0x007F0A90, 0);  // note 10 on channel 1
   checkAutoAdvance();
   EXPECT_EQ(currentPage.get(), 1);
-  EXPECT_EQ(controlMap.noteTested[128 + 10].get(), 0);  // cleared for the new page
+  EXPECT_EQ(controlMap.noteTested[channelIndex(1, 10)].get(), 0);  // cleared for the new page
 
   analyseShortMessage(0x007F0A91, 0);
   checkAutoAdvance();
-  EXPECT_EQ(currentStep.get(), 3);
+  EXPECT_EQ(currentStep.get(), kStepControllerTest);
   EXPECT_EQ(currentPage.get(), -1);
-  EXPECT_EQ(noteResults.entry[128 + 10], 1);  // passed on an earlier page: kept
-  EXPECT_EQ(noteResults.entry[256 + 10], 1);
+  EXPECT_EQ(noteResults.entry[channelIndex(1, 10)], 1);  // passed on an earlier page: kept
+  EXPECT_EQ(noteResults.entry[channelIndex(2, 10)], 1);
   EXPECT_EQ(noteResults.entry[10], -1);
 }
 
@@ -194,7 +198,7 @@ TEST_F(SequenceTest, SkipEndsTheStepWithItsRemainingPagesUnseen) {
   writeTextKeys({"text4=a.txt", "text4_1=b.txt", "text4_2=c.txt", "text4_3=d.txt"});
   controlMap.controllerDefined[7] = 1;
   controlMap.controllerDefined[8] = 1;
-  showPage(3, 0);
+  showPage(kStepControllerTest, 0);
   resetPageTables();
   for (int value : {0, 127}) {
     analyseShortMessage(0x00000BB0u | static_cast<uint32_t>(value) << 16, 0);  // controller 11
@@ -202,10 +206,10 @@ TEST_F(SequenceTest, SkipEndsTheStepWithItsRemainingPagesUnseen) {
   }
   checkAutoAdvance();  // controller 8 still untested
   EXPECT_EQ(currentPage.get(), 0);
-  advance(false);  // as the auto-advance would
+  advanceToNextPage();  // as the auto-advance would
   EXPECT_EQ(currentPage.get(), 1);
-  advance(true);
-  EXPECT_EQ(currentStep.get(), 4);
+  advanceByOperator();
+  EXPECT_EQ(currentStep.get(), kStepNoteRxTest);
   EXPECT_EQ(controllerResults.entry[7], 1);
   EXPECT_EQ(controllerResults.entry[8], 0);
   EXPECT_EQ(controllerResults.entry[11], -1);
@@ -215,11 +219,11 @@ TEST_F(SequenceTest, NoteRxStepWaitsOnlyForReceiveNotes) {
   controlMap.noteDefined[20] = 1;
   controlMap.noteDefined[21] = 1;
   controlMap.receiveFlag[21] = 1;
-  showPage(4, -1);
+  showPage(kStepNoteRxTest, -1);
   resetPageTables();
   controlMap.noteTested[21].set(1);
   checkAutoAdvance();
-  EXPECT_EQ(currentStep.get(), 5);
+  EXPECT_EQ(currentStep.get(), kStepAudioOut);
   EXPECT_EQ(receiveResults.entry[20], -1);
   EXPECT_EQ(receiveResults.entry[21], 1);
 }
@@ -230,16 +234,16 @@ TEST_F(SequenceTest, ResultsOfAStepStartAfresh) {
   controlMap.noteDefined[30] = 1;
   controlMap.receiveFlag[30] = 1;
   controlMap.noteDefined[31] = 1;
-  showPage(2, 0);
+  showPage(kStepNoteTest, 0);
   resetPageTables();
   controlMap.noteTested[30].set(1);
-  advance(false);
-  advance(true);
+  advanceToNextPage();
+  advanceByOperator();
   EXPECT_EQ(noteResults.entry[30], 1);
   EXPECT_EQ(noteResults.entry[31], 0);
-  showPage(4, 0);
-  advance(false);
-  advance(true);
+  showPage(kStepNoteRxTest, 0);
+  advanceToNextPage();
+  advanceByOperator();
   EXPECT_EQ(receiveResults.entry[30], 0);
 }
 

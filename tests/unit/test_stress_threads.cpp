@@ -90,7 +90,11 @@ TEST_F(StressThreadsTest, MidiCallbackAgainstAdvancingSequence) {
     noteReceiveTick();
     checkAutoAdvance();
     if (round % 3 == 0) {
-      advance(round % 2 == 0);
+      if (round % 2 == 0) {
+        advanceByOperator();
+      } else {
+        advanceToNextPage();
+      }
     }
     if (currentStep.get() == kFinishedStep) {
       EXPECT_FALSE(composeReport(nullptr).empty());

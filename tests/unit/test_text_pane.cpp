@@ -25,7 +25,7 @@ TEST_F(TextPaneTest, PageKeyFallsBackToTheStepKey) {
   EXPECT_EQ(paneText(), "Step one");
 
   // The audio steps choose by channel pair, not by page.
-  currentStep.set(6);
+  currentStep.set(kStepAudioIn);
   currentPage.set(5);
   currentPair.set(1);
   EXPECT_EQ(paneText(), "Inputs 3 and 4");
@@ -33,7 +33,7 @@ TEST_F(TextPaneTest, PageKeyFallsBackToTheStepKey) {
   EXPECT_EQ(paneText(), "Inputs");
 
   // Neither key set, or a file that does not open: an empty page.
-  currentStep.set(7);
+  currentStep.set(kStepClosing);
   EXPECT_EQ(paneText(), "");
   writeTextKeys({"text8=missing.txt"});
   EXPECT_EQ(paneText(), "");
@@ -45,7 +45,7 @@ TEST_F(TextPaneTest, ChannelPrefixIsRemovedOnlyWhenNonzeroAndFollowedByAComma) {
   writeFile("intro.txt", "plain");
   writeFile("0,intro.txt", "zero");
   writeFile("intro,1.txt", "comma");
-  currentStep.set(2);
+  currentStep.set(kStepNoteTest);
   const char* expected[] = {"plain", "zero", "comma", "plain"};
   for (int page = 0; page < 4; ++page) {
     currentPage.set(page);
@@ -60,19 +60,19 @@ TEST_F(TextPaneTest, StatusLinesDependOnTheStep) {
   tempoBpm.set(120);
   loopbackDetected.set(1);
   currentPage.set(-1);
-  currentStep.set(1);
+  currentStep.set(kStepMidiLink);
   EXPECT_EQ(paneText(),
             "Link\r\n\r\n\r\nMidi Clock Detected at 120 BPM\r\n\r\nMidi Loopback Detected");
-  for (int step : {2, 5}) {
+  for (int step : {kStepNoteTest, kStepAudioOut}) {
     currentStep.set(step);
     EXPECT_EQ(paneText(), "A\r\n\r\nMidi Loopback Detected") << step;
   }
-  for (int step : {0, 6}) {
+  for (int step : {kStepOpening, kStepAudioIn}) {
     currentStep.set(step);
     EXPECT_EQ(paneText(), "A") << step;
   }
   loopbackDetected.set(0);
-  currentStep.set(1);
+  currentStep.set(kStepMidiLink);
   EXPECT_EQ(paneText(), "Link\r\n\r\n\r\nMidi Clock Detected at 120 BPM");
   tempoBpm.set(0);
   EXPECT_EQ(paneText(), "Link\r\n");
@@ -89,11 +89,11 @@ TEST_F(TextPaneTest, LongFilesShowTheirFirst1024BytesAndStopAtAZeroByte) {
   loopbackDetected.set(1);
   tempoBpm.set(2147483647);
   currentPage.set(-1);
-  currentStep.set(1);
+  currentStep.set(kStepMidiLink);
   EXPECT_EQ(paneText(), longText.substr(0, 1024) +
                             "\r\n\r\nMidi Clock Detected at 2147483647 BPM\r\n\r\nMidi Loopback "
                             "Detected");
-  currentStep.set(2);
+  currentStep.set(kStepNoteTest);
   EXPECT_EQ(paneText(), "before\r\n\r\nMidi Loopback Detected");
 
   // A small buffer is filled and terminated, never overrun.
@@ -103,7 +103,7 @@ TEST_F(TextPaneTest, LongFilesShowTheirFirst1024BytesAndStopAtAZeroByte) {
   EXPECT_EQ(std::string(small), "before\r");
 
   char page[16];
-  loadPageText(1, page, sizeof page, -1);
+  loadPageText(kStepMidiLink, page, sizeof page, -1);
   EXPECT_EQ(std::string(page, sizeof page), longText.substr(0, 16));
 }
 
@@ -125,8 +125,10 @@ TEST_F(TextPaneTest, PathTooLongForItsBufferShowsNothing) {
 TEST_F(TextPaneTest, RefreshSetsTitleOnlyOnRequestAndNothingOnceFinished) {
   writeTextKeys({"text1_1=a.txt"});
   writeFile("a.txt", "A");
-  channelFilter.channelEnabled[0].set(1);
-  channelFilter.channelEnabled[1].set(1);
+  enableAllChannels();
+  for (int channel = 2; channel < kChannelCount; ++channel) {
+    releaseChannel(channel);
+  }
   refreshTextPane();
   EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"text"}));
   EXPECT_EQ(platformFakes.paneTexts.back(), "A");

@@ -62,15 +62,3 @@ TEST(PlayerCommand, RefusesALineLongerThanItsBuffer) {
   EXPECT_EQ(command("ab%1cd", "xyz", 8), "abxyzcd");
   EXPECT_EQ(command("ab%1cd", "xyzw", 8), "<refused>");
 }
-
-TEST(VideoKey, PairKeysOnlyInTheAudioSteps) {
-  char key[32];
-  videoKey(2, 3, key, sizeof(key));
-  EXPECT_STREQ(key, "video3");
-  videoKey(5, 1, key, sizeof(key));
-  EXPECT_STREQ(key, "video6_2");
-  videoKey(6, 0, key, sizeof(key));
-  EXPECT_STREQ(key, "video7_1");
-  videoKey(6, -1, key, sizeof(key));
-  EXPECT_STREQ(key, "video7");
-}

@@ -13,6 +13,7 @@
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/profile.h"
+#include "config/scan.h"
 #include "config/settings.h"
 #include "ini_corpus.h"
 #include "midi/control_map.h"

@@ -1,7 +1,7 @@
 // The [text] keys of the settings file: one per step ("text3") and one per page of a step
 // ("text3_2"), each an optional channel prefix ("2,") followed by a text file's path.
-#ifndef APP_PAGE_KEYS_H
-#define APP_PAGE_KEYS_H
+#ifndef CONFIG_PAGE_KEYS_H
+#define CONFIG_PAGE_KEYS_H
 
 #include <cstddef>
 
