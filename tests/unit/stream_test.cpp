@@ -249,7 +249,7 @@ TEST_F(AudioTest, PartnerOfAnUnencodedOutputIsSilentToo) {
   stream(0, 2, 3, ASIOSTInt16LSB);
   asioHost.channelInfos[0].type = ASIOSTDSDInt8NER8;  // no codec: the even output is silent
   setLoop({10, 20, 30, 40});
-  currentStep.set(5);
+  currentStep.set(kStepAudioOut);
   for (int32_t index : {0, 1, 0}) {
     bufferSwitchTimeInfo(nullptr, index, 0);
     EXPECT_EQ(Bytes(6, 0), Bytes(buffer(1, index), buffer(1, index) + 6)) << "switch " << index;
