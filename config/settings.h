@@ -35,8 +35,10 @@ void loadSettings();
 void showAudioWarning();
 
 // Scanning forms of the settings file. Scanning stops at the first character that does not
-// fit; fields before it are stored, later fields keep their value. Result: fields stored.
-int scanRectangle(const char* text, ControlRect& rect);
-int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag);
+// fit; fields before it are stored, later fields keep their value. Result: fields stored;
+// stop, when given, points at the first character not used (for the model checker).
+int scanRectangle(const char* text, ControlRect& rect, const char** stop = nullptr);
+int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag,
+                  const char** stop = nullptr);
 
 #endif
