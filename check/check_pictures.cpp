@@ -114,6 +114,7 @@ struct Control {
   int index;
   Box box;
   Box litInside;  // lit pixels inside the rectangle
+  bool hasArea;
 };
 
 void checkControlLight(ModelCheck& model, const Pictures& p, Control& c, const Box& nearbyMarks) {
@@ -171,11 +172,20 @@ void checkPictures(ModelCheck& model) {
       if (!isDefined(note, i)) {
         continue;
       }
-      const Box box = clip(rectOf(note, i), p.width, p.height);
+      const ControlRect& r = rectOf(note, i);
+      const Box box = clip(r, p.width, p.height);
       if (box.empty()) {
-        continue;  // no area, or off the picture: the rectangle checks say so
+        // No area, or off the picture: the rectangle checks say so. Marks at the corner of
+        // a rectangle without area are its drawing, already pointed at by that finding.
+        if ((r.width <= 0 || r.height <= 0) && r.x >= 0 && r.y >= 0 && r.x < p.width &&
+            r.y < p.height) {
+          Box corner;
+          corner.add(r.x, r.y);
+          controls.push_back({note, i, corner, {}, false});
+        }
+        continue;
       }
-      controls.push_back({note, i, box, {}});
+      controls.push_back({note, i, box, {}, true});
       for (int y = box.top; y <= box.bottom; ++y) {
         std::fill(covered.begin() + y * p.width + box.left,
                   covered.begin() + y * p.width + box.right + 1, 1);
@@ -208,6 +218,9 @@ void checkPictures(ModelCheck& model) {
   }
 
   for (size_t c = 0; c < controls.size(); ++c) {
+    if (!controls[c].hasArea) {
+      continue;
+    }
     const auto found = nearby.find(c);
     const Box marksBox = found == nearby.end() ? Box{} : found->second.box;
     const size_t before = model.findings->items.size();

@@ -154,7 +154,7 @@ void checkLauncher(Launcher& launcher, const ModelVisitor& visit) {
   }
   for (const IniSectionLines& section : launcher.ini.sections) {
     const std::string name = foldProfileCase(section.name);
-    if (name != "midi" && !used.count(name)) {
+    if (anyMatch && name != "midi" && !name.empty() && !used.count(name)) {
       launcherFinding(launcher, Severity::Note, "profile-unused", section.name, "", section.line,
                       "no port in [midi] maps to this section");
     }
