@@ -7,6 +7,8 @@
 namespace {
 
 constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiRle8 = 1;
+constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 constexpr int64_t kLargestPicture = 64 << 20;  // pixels; far beyond any panel picture
 
@@ -30,10 +32,6 @@ uint32_t le32(const std::vector<unsigned char>& d, size_t at) {
 
 const char* compressionName(uint32_t compression) {
   switch (compression) {
-    case 1:
-      return "RLE8-compressed";
-    case 2:
-      return "RLE4-compressed";
     case 4:
       return "JPEG-compressed";
     case 5:
@@ -86,10 +84,20 @@ std::string readLayout(const std::vector<unsigned char>& d, Layout& layout) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
     return "it has " + std::to_string(bits) + " bits per pixel";
   }
+  // Run-length bitmaps need decompressing into the DIB section, which not every system's
+  // LoadImageA does alike; the station copies pictures region by region, so ask for plain.
+  if (layout.compression == kBiRle8 || layout.compression == kBiRle4) {
+    return std::string("it is ") + (layout.compression == kBiRle8 ? "RLE8" : "RLE4") +
+           "-compressed; save it uncompressed";
+  }
   if (layout.compression != kBiRgb &&
       !(layout.compression == kBiBitfields && (bits == 16 || bits == 32))) {
     return std::string("it is ") + compressionName(layout.compression) +
            ", which does not load into a DIB section";
+  }
+  // LoadImageA takes these, but the picture it gives shows nothing of what was drawn.
+  if (height < 0) {
+    return "it is stored top row first, and the station shows such a picture blank";
   }
   if (width <= 0 || height == 0) {
     return "its size is " + std::to_string(width) + " x " + std::to_string(height);
