@@ -61,6 +61,10 @@ def expected_findings(model, expected):
     return sorted(result, key=str)
 
 
+def case_change(name):
+    return next(change for case, change, _ in corpus.CASES if case == name)
+
+
 def make_case(tmp_path, change):
     model = corpus.Model(str(tmp_path))
     change(model)
@@ -92,7 +96,7 @@ def test_corpus_covers_every_check():
 
 
 def test_json_holds_the_same_findings(tmp_path):
-    model = make_case(tmp_path, corpus.CASES[[c[0] for c in corpus.CASES].index("page-stuck")][1])
+    model = make_case(tmp_path, case_change("page-stuck"))
     _, text = run(NATIVE, [model.launcher_name], str(tmp_path))
     code, out = run(NATIVE, ["--json", model.launcher_name], str(tmp_path))
     report = json.loads(out)
@@ -166,8 +170,8 @@ def chromium(*args):
 
 
 def test_model_sheet_in_chromium(tmp_path):
-    model = make_case(tmp_path / "model" if (tmp_path / "model").mkdir() is None else None,
-                      corpus.CASES[[c[0] for c in corpus.CASES].index("rect-overlap")][1])
+    (tmp_path / "model").mkdir()
+    model = make_case(tmp_path / "model", case_change("rect-overlap"))
     sheet = tmp_path / "sheet"
     code, out = run(NATIVE, ["--json", "--sheet", str(sheet), model.launcher_name], model.root)
     report = json.loads(out)
