@@ -27,8 +27,7 @@ std::string foldProfileCase(std::string_view name) {
   return folded;
 }
 
-// One pair of matching quotes stripped, then cut to capacity - 1 characters.
-static void copyProfileValue(std::string_view raw, char* out, size_t capacity) {
+void copyProfileValue(std::string_view raw, char* out, size_t capacity) {
   if (capacity == 0) {
     return;
   }

@@ -26,5 +26,8 @@ void lookupIniValue(const IniSection& section, const char* key, char* out, size_
 // (Ctrl-Z among them) trimmed at both ends, and names matched without regard to ASCII case.
 std::string_view trimProfileBlanks(std::string_view text);
 std::string foldProfileCase(std::string_view name);
+// A raw value as the service returns it: one pair of matching quotes stripped, then cut to
+// capacity - 1 characters (the model checker reads raw lines with it too).
+void copyProfileValue(std::string_view raw, char* out, size_t capacity);
 
 #endif

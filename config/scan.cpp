@@ -32,29 +32,34 @@ bool scanNumber(const char*& text, int32_t& value) {
 }
 
 // Numbers separated by single commas, stored in order until the first that does not fit.
-static int scanFields(const char* text, int32_t* const fields[], int count) {
+static int scanFields(const char* text, int32_t* const fields[], int count, const char** stop) {
   int stored = 0;
   while (stored < count) {
+    const char* next = text;
     if (stored > 0) {
-      if (*text != ',') {
+      if (*next != ',') {
         break;
       }
-      ++text;
+      ++next;
     }
-    if (!scanNumber(text, *fields[stored])) {
+    if (!scanNumber(next, *fields[stored])) {
       break;
     }
+    text = next;
     ++stored;
+  }
+  if (stop != nullptr) {
+    *stop = text;
   }
   return stored;
 }
 
-int scanRectangle(const char* text, ControlRect& rect) {
+int scanRectangle(const char* text, ControlRect& rect, const char** stop) {
   int32_t* const fields[] = {&rect.x, &rect.y, &rect.width, &rect.height};
-  return scanFields(text, fields, 4);
+  return scanFields(text, fields, 4, stop);
 }
 
-int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag) {
+int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag, const char** stop) {
   int32_t* const fields[] = {&rect.x, &rect.y, &rect.width, &rect.height, &receiveFlag};
-  return scanFields(text, fields, 5);
+  return scanFields(text, fields, 5, stop);
 }

@@ -13,8 +13,10 @@
 bool scanNumber(const char*& text, int32_t& value);
 
 // Scanning stops at the first character that does not fit; fields before it are stored,
-// later fields keep their value. Result: fields stored.
-int scanRectangle(const char* text, ControlRect& rect);
-int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag);
+// later fields keep their value. Result: fields stored; stop, when given, points at the
+// first character not used (the model checker says what was kept).
+int scanRectangle(const char* text, ControlRect& rect, const char** stop = nullptr);
+int scanNoteEntry(const char* text, ControlRect& rect, int32_t& receiveFlag,
+                  const char** stop = nullptr);
 
 #endif

@@ -46,6 +46,11 @@ ctest --preset mingw
 step "Windows-side benchmark (figures only)"
 scripts/wine-run.sh build/mingw/tests/win/config_profile_bench.exe
 
+step "Model checker: demo clean, broken-model corpus, VelkCheck.exe under Wine, sheet in Chromium"
+VELK_CHECK="$root/build/native/check/velk-check" VELK_CHECK_EXE="$root/build/mingw/check/VelkCheck.exe" \
+  VELK_CHECK_REQUIRE_EXE=1 /usr/bin/python3 -m pytest -q check/tests
+build/native-bench/check/velk_check_bench
+
 step "End-to-end scenarios under Wine and Xvfb"
 # -s shows the figures some scenarios print (latencies); nothing else is printed.
 VELK_BUILD_DIR="$root/build/mingw" /usr/bin/python3 -m pytest -q -s tests/e2e

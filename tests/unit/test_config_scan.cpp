@@ -80,4 +80,24 @@ TEST(SettingsScan, NoteEntryWithFourNumbersKeepsReceiveFlag) {
   EXPECT_EQ(receive, 9);
 }
 
+// The model checker reports what a value kept: the stop is the first character not used,
+// and a comma that no number follows is not used.
+TEST(SettingsScan, StopPointsPastTheLastStoredField) {
+  ControlRect rect = marked();
+  int32_t receive = 0;
+  const char* stop = nullptr;
+  const char* text = "1,2,x";
+  EXPECT_EQ(scanRectangle(text, rect, &stop), 2);
+  EXPECT_EQ(stop, text + 3);
+  text = "1,2,3,4,1,7";
+  EXPECT_EQ(scanNoteEntry(text, rect, receive, &stop), 5);
+  EXPECT_STREQ(stop, ",7");
+  text = "12 ,4";
+  EXPECT_EQ(scanRectangle(text, rect, &stop), 1);
+  EXPECT_STREQ(stop, " ,4");
+  text = "q";
+  EXPECT_EQ(scanRectangle(text, rect, &stop), 0);
+  EXPECT_EQ(stop, text);
+}
+
 }  // namespace

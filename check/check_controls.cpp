@@ -1,0 +1,103 @@
+// Every control's rectangle: a positive size, inside the panel picture, and clear of the
+// other controls shown on the same page.
+#include <cstdint>
+
+#include "check/model_check.h"
+#include "midi/control_map.h"
+
+namespace {
+
+// Bit per page on which a control is under test: step 3 (or 4) pages from bit 0, step 5
+// pages from bit 32.
+std::vector<uint64_t> pageMasks(const ModelCheck& model, bool note) {
+  std::vector<uint64_t> masks(kControlCount, 0);
+  for (const StepView& step : model.steps) {
+    if ((step.step == 4) == note) {
+      continue;
+    }
+    const int base = step.step == 5 ? 32 : 0;
+    for (size_t p = 0; p < step.pages.size(); ++p) {
+      for (int index : step.pages[p].underTest) {
+        masks[index] |= uint64_t{1} << (base + p);
+      }
+    }
+  }
+  return masks;
+}
+
+std::string pageOfBit(const ModelCheck& model, bool note, int bit) {
+  const int stepNumber = bit >= 32 ? 5 : (note ? 3 : 4);
+  for (const StepView& step : model.steps) {
+    if (step.step == stepNumber) {
+      return step.pages[bit % 32].key;
+    }
+  }
+  return "";
+}
+
+bool overlaps(const ControlRect& a, const ControlRect& b) {
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+int lowestBit(uint64_t bits) {
+  int bit = 0;
+  while ((bits & 1) == 0) {
+    bits >>= 1;
+    ++bit;
+  }
+  return bit;
+}
+
+void checkKind(ModelCheck& model, bool note) {
+  const int panelWidth = model.off.width, panelHeight = model.off.height;
+  std::vector<int> shown;
+  for (int i = 0; i < kControlCount; ++i) {
+    if (!isDefined(note, i)) {
+      continue;
+    }
+    const ControlRect& r = rectOf(note, i);
+    if (r.width <= 0 || r.height <= 0) {
+      reportControl(model, Severity::Error, "rect-size", note, i,
+                    "rectangle " + rectText(r) + " has no area: the control never shows");
+      continue;
+    }
+    shown.push_back(i);
+    if (!model.off.loaded) {
+      continue;
+    }
+    const bool inside =
+        r.x >= 0 && r.y >= 0 && r.x + r.width <= panelWidth && r.y + r.height <= panelHeight;
+    if (!inside) {
+      const bool away =
+          r.x >= panelWidth || r.y >= panelHeight || r.x + r.width <= 0 || r.y + r.height <= 0;
+      reportControl(
+          model, Severity::Error, "rect-outside", note, i,
+          "rectangle " + rectText(r) +
+              (away ? " lies outside the panel picture (" : " reaches past the panel picture (") +
+              std::to_string(panelWidth) + " x " + std::to_string(panelHeight) + ")");
+    }
+  }
+  const std::vector<uint64_t> masks = pageMasks(model, note);
+  for (size_t b = 0; b < shown.size(); ++b) {
+    const int later = shown[b];
+    for (size_t a = 0; a < b; ++a) {
+      const int earlier = shown[a];
+      const uint64_t together = masks[earlier] & masks[later];
+      if (together == 0 || !overlaps(rectOf(note, earlier), rectOf(note, later))) {
+        continue;
+      }
+      reportControl(model, Severity::Warning, "rect-overlap", note, later,
+                    "rectangle " + rectText(rectOf(note, later)) + " overlaps " +
+                        controlAddress(note, earlier) + " (" + controlKey(earlier) + ", line " +
+                        std::to_string(controlLine(model, note, earlier)) + ") on page " +
+                        pageOfBit(model, note, lowestBit(together)));
+    }
+  }
+}
+
+}  // namespace
+
+void checkControls(ModelCheck& model) {
+  checkKind(model, true);
+  checkKind(model, false);
+}

@@ -1,0 +1,257 @@
+// The files a model names: the five bitmaps (loaded as the station loads them), the loop
+// sample (loaded by the station's own loader), the text pages and the videos.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "config/page_keys.h"
+#include "audio/loop_sample.h"
+#include "check/model_check.h"
+#include "check/wave_layout.h"
+#include "config/device_select.h"
+#include "config/ini_section.h"
+#include "config/profile.h"
+
+namespace {
+
+struct BitmapSlot {
+  const char* key;
+  const char* caption;  // the station's message box caption when it cannot load the file
+  BmpImage ModelCheck::*image;
+  char (Settings::*path)[kPathCapacity];
+};
+
+// The station's load order: it stops at the first that fails.
+const BitmapSlot kBitmaps[] = {
+    {"off_bitmap", "Error opening screen background", &ModelCheck::off, &Settings::offBitmap},
+    {"red_bitmap", "Error opening screen background", &ModelCheck::red, &Settings::redBitmap},
+    {"green_bitmap", "Error opening screen background", &ModelCheck::green, &Settings::greenBitmap},
+    {"meter_on", "Error opening meter bitmap", &ModelCheck::meterOn, &Settings::meterOn},
+    {"meter_off", "Error opening meter bitmap", &ModelCheck::meterOff, &Settings::meterOff},
+};
+
+std::string rawValue(const ModelCheck& model, const char* section, const char* key) {
+  const IniLine* line = findKey(model.ini, section, key);
+  if (line == nullptr) {
+    return "";
+  }
+  char value[kValueCapacity];
+  copyProfileValue(line->value, value, sizeof value);
+  return value;
+}
+
+std::string sizeText(const BmpImage& image) {
+  return std::to_string(image.width) + " x " + std::to_string(image.height);
+}
+
+void checkBitmaps(ModelCheck& model) {
+  for (const BitmapSlot& slot : kBitmaps) {
+    BmpImage& image = model.*slot.image;
+    const std::string stationPath = model.loaded.*slot.path;
+    const std::string value = rawValue(model, "background", slot.key);
+    const std::string stops =
+        "the station stops at start-up with \"" + std::string(slot.caption) + "\"";
+    if (value.empty()) {
+      report(model, Severity::Error, "bitmap-missing", "background", slot.key,
+             "no bitmap named: " + stops);
+      continue;
+    }
+    image = readBmpFile(openablePath(stationPath));
+    if (!image.found) {
+      report(model, Severity::Error, "bitmap-missing", "background", slot.key,
+             displayPath(model.folder, stationPath) + " not found: " + stops);
+    } else if (!image.loaded) {
+      report(model, Severity::Error, "bitmap-unreadable", "background", slot.key,
+             displayPath(model.folder, stationPath) + " does not load: " + image.problem + "; " +
+                 stops);
+    }
+  }
+  const BmpImage& off = model.off;
+  for (const char* key : {"red_bitmap", "green_bitmap"}) {
+    const BmpImage& image = std::strcmp(key, "red_bitmap") == 0 ? model.red : model.green;
+    if (off.loaded && image.loaded && (image.width != off.width || image.height != off.height)) {
+      report(model, Severity::Error, "panel-size", "background", key,
+             "picture is " + sizeText(image) + ", the unlit panel " + sizeText(off) +
+                 ": the three panel pictures must share one size");
+    }
+  }
+  if (!stepEnabled(model, 7)) {
+    return;  // the meters show only in the audio input step
+  }
+  const BmpImage& on = model.meterOn;
+  const BmpImage& unlit = model.meterOff;
+  if (on.loaded && unlit.loaded && (on.width != unlit.width || on.height != unlit.height)) {
+    report(model, Severity::Error, "meter-size", "background", "meter_on",
+           "picture is " + sizeText(on) + ", meter_off " + sizeText(unlit) +
+               ": the two meter pictures must share one size");
+  } else if (unlit.loaded && unlit.width < 20) {
+    report(model, Severity::Warning, "meter-narrow", "background", "meter_off",
+           "picture is " + std::to_string(unlit.width) +
+               " pixels wide; the station draws each meter 20 pixels wide");
+  }
+}
+
+// The audio steps play the loop only when the profile names a driver and a step is left on.
+void checkLoop(ModelCheck& model) {
+  if (!stepEnabled(model, 6) && !stepEnabled(model, 7)) {
+    return;
+  }
+  const std::string value = rawValue(model, "audio", "loop");
+  const std::string stationPath = model.loaded.loopPath;
+  if (value.empty()) {
+    report(model, Severity::Error, "loop-missing", "audio", "loop",
+           "no loop sample named: the audio steps play nothing");
+    return;
+  }
+  const std::string shown = displayPath(model.folder, stationPath);
+  const std::string path = openablePath(stationPath);
+  if (!isRegularFile(path)) {
+    report(model, Severity::Error, "loop-missing", "audio", "loop",
+           shown + " not found: the audio steps play nothing");
+    return;
+  }
+  loadLoopSample(path.c_str());
+  const bool plays = loopSample.frameCount > 0;
+  freeLoopSample();
+  const WaveFacts facts = readWaveFacts(path);
+  if (!plays) {
+    report(model, Severity::Error, "loop-layout", "audio", "loop",
+           shown + " does not play: " + facts.problem);
+  } else if (facts.sampleRate != 44100) {
+    report(model, Severity::Warning, "loop-rate", "audio", "loop",
+           shown + " is recorded at " + std::to_string(facts.sampleRate) +
+               " Hz; the station plays it at 44100 Hz");
+  }
+}
+
+std::vector<unsigned char> readBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::vector<unsigned char>((std::istreambuf_iterator<char>(file)),
+                                    std::istreambuf_iterator<char>());
+}
+
+int lineAtByte(const std::vector<unsigned char>& bytes, size_t end) {
+  int line = 1;
+  for (size_t i = 0; i < end && i < bytes.size(); ++i) {
+    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) {
+      ++line;
+    }
+  }
+  return line;
+}
+
+void checkTextFile(ModelCheck& model, const std::string& path, const std::string& shown) {
+  const std::vector<unsigned char> bytes = readBytes(path);
+  if (bytes.size() > 1024) {
+    report(model, Severity::Warning, "text-long", "", "",
+           "the pane shows only the first 1024 bytes; the text is cut here (the file has " +
+               std::to_string(bytes.size()) + " bytes)",
+           lineAtByte(bytes, 1024), shown);
+  }
+  int bare = 0, firstBareLine = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const bool loneLf = bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r');
+    const bool loneCr = bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n');
+    if (loneLf || loneCr) {
+      if (bare++ == 0) {
+        firstBareLine = lineAtByte(bytes, i);
+      }
+    }
+  }
+  if (bare > 0) {
+    report(model, Severity::Warning, "text-lf", "", "",
+           "line ends without CR LF (" + std::to_string(bare) +
+               " in the file): the pane runs such lines together",
+           firstBareLine, shown);
+  }
+}
+
+// A configured text or video path as the station resolves it; false when the station would
+// hand it on unresolved (a rooted or scheme-like value) or when it does not fit.
+bool resolveExtended(std::string value, std::string& stationPath) {
+  char path[kPathCapacity];
+  std::snprintf(path, sizeof path, "%s", value.c_str());
+  const size_t length = std::strlen(path);
+  if ((length >= 1 && path[0] == '\\') || (length >= 5 && path[4] == ':')) {
+    return false;
+  }
+  if (!makeAbsolutePath(path, sizeof path, PathForm::Extended)) {
+    return false;
+  }
+  stationPath = path;
+  return true;
+}
+
+void checkTextPages(ModelCheck& model) {
+  const IniSectionLines* text = findSection(model.ini, "text");
+  if (text == nullptr) {
+    return;
+  }
+  std::set<std::string> seen;
+  for (const IniLine& line : text->lines) {
+    std::string explain;
+    if (!line.hasEquals || text->firstOf.at(foldProfileCase(line.key)) !=
+                               static_cast<size_t>(&line - text->lines.data())) {
+      continue;
+    }
+    char value[kValueCapacity];
+    copyProfileValue(line.value, value, sizeof value);
+    if (value[0] == '\0' || !isReadKey("text", line.key, explain)) {
+      continue;
+    }
+    std::string file = value;
+    if (pagePrefixNumber(value) != 0) {
+      file = std::strchr(value, ',') + 1;
+    }
+    std::string stationPath;
+    if (!resolveExtended(file, stationPath)) {
+      continue;
+    }
+    const std::string path = openablePath(stationPath);
+    const std::string shown = displayPath(model.folder, stationPath);
+    if (!isRegularFile(path)) {
+      report(model, Severity::Warning, "text-missing", "text", line.key,
+             shown + " not found: the pane stays empty on this page", line.line);
+    } else if (seen.insert(path).second) {
+      checkTextFile(model, path, shown);
+    }
+  }
+}
+
+void checkVideos(ModelCheck& model) {
+  const IniSectionLines* video = findSection(model.ini, "video");
+  if (video == nullptr) {
+    return;
+  }
+  for (size_t i = 0; i < video->lines.size(); ++i) {
+    const IniLine& line = video->lines[i];
+    std::string explain;
+    if (!line.hasEquals || video->firstOf.at(foldProfileCase(line.key)) != i ||
+        !isReadKey("video", line.key, explain)) {
+      continue;
+    }
+    char value[kValueCapacity];
+    copyProfileValue(line.value, value, sizeof value);
+    std::string stationPath;
+    if (value[0] == '\0' || !resolveExtended(value, stationPath)) {
+      continue;
+    }
+    if (!isRegularFile(openablePath(stationPath))) {
+      report(model, Severity::Warning, "video-missing", "video", line.key,
+             displayPath(model.folder, stationPath) +
+                 " not found: the video button starts nothing here",
+             line.line);
+    }
+  }
+}
+
+}  // namespace
+
+void checkFiles(ModelCheck& model) {
+  checkBitmaps(model);
+  checkLoop(model);
+  checkTextPages(model);
+  checkVideos(model);
+}

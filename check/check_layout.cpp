@@ -1,0 +1,117 @@
+// The window's children: the panel picture with its frame, the meters, the text pane and
+// the two buttons, inside the client area and clear of each other.
+#include "check/model_check.h"
+
+namespace {
+
+// The station sizes its window from Width and Height as AdjustWindowRect gives them, with
+// the adjusted right and bottom edges taken as the size: the client area is smaller than
+// Width by one frame, and than Height by a frame, the caption and the menu bar. These are
+// the figures of Windows 10 and 11 at 100 % scale, the largest of the usual desktops.
+constexpr int kFrame = 8;
+constexpr int kCaption = 23;
+constexpr int kMenu = 20;
+
+struct Child {
+  std::string name;  // as findings name it
+  std::string section, key;
+  ControlRect rect;
+};
+
+bool isEmpty(const ControlRect& r) {
+  return r.width <= 0 || r.height <= 0;
+}
+
+bool overlaps(const ControlRect& a, const ControlRect& b) {
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+bool hasVideo(const ModelCheck& model) {
+  const IniSectionLines* video = findSection(model.ini, "video");
+  if (video == nullptr) {
+    return false;
+  }
+  for (const IniLine& line : video->lines) {
+    if (!line.value.empty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string edges(const ControlRect& r) {
+  return std::to_string(r.x) + "," + std::to_string(r.y) + " to " + std::to_string(r.x + r.width) +
+         "," + std::to_string(r.y + r.height);
+}
+
+}  // namespace
+
+void checkLayout(ModelCheck& model) {
+  const Settings& s = model.loaded;
+  const int clientWidth = s.width - kFrame;
+  const int clientHeight = s.height - kFrame - kCaption - kMenu;
+
+  std::vector<Child> children;
+  if (model.off.loaded) {
+    // The panel is drawn with a one-pixel black frame all round.
+    children.push_back(
+        {"the panel picture",
+         "background",
+         "Bitmap_left",
+         {s.bitmapLeft - 1, s.bitmapTop - 1, model.off.width + 2, model.off.height + 2}});
+  }
+  if (model.meterOff.loaded && stepEnabled(model, 7)) {
+    children.push_back({"the meters",
+                        "background",
+                        "Meter_left",
+                        {s.meterLeft, s.meterTop, 40, model.meterOff.height}});
+  }
+  const struct {
+    const char* key;
+    ControlRect rect;
+  } panes[] = {{"text_window", s.textWindow},
+               {"video_button", s.videoButton},
+               {"continue_button", s.continueButton}};
+  for (const auto& pane : panes) {
+    const std::string key = pane.key;
+    if (!isEmpty(pane.rect)) {
+      children.push_back({key, "background", key, pane.rect});
+      continue;
+    }
+    if (key == "continue_button") {
+      report(model, Severity::Error, "child-empty", "background", key,
+             "the button has no size: the operator cannot start the run");
+    } else if (key == "text_window") {
+      report(model, Severity::Warning, "child-empty", "background", key,
+             "the text pane has no size: the instructions never show");
+    } else if (hasVideo(model)) {
+      report(model, Severity::Warning, "child-empty", "background", key,
+             "the button has no size, though [video] names videos");
+    }
+  }
+
+  const std::string client = std::to_string(clientWidth) + " x " + std::to_string(clientHeight);
+  for (const Child& child : children) {
+    const ControlRect& r = child.rect;
+    if (r.x >= 0 && r.y >= 0 && r.x + r.width <= clientWidth && r.y + r.height <= clientHeight) {
+      continue;
+    }
+    const bool unreachable =
+        child.key == "continue_button" &&
+        (r.x >= clientWidth || r.y >= clientHeight || r.x + r.width <= 0 || r.y + r.height <= 0);
+    report(model, unreachable ? Severity::Error : Severity::Warning, "outside-client",
+           child.section, child.key,
+           child.name + " (" + edges(r) + ") reaches past the client area of a " +
+               std::to_string(s.width) + " x " + std::to_string(s.height) + " window (about " +
+               client + ")");
+  }
+  for (size_t i = 0; i < children.size(); ++i) {
+    for (size_t j = i + 1; j < children.size(); ++j) {
+      if (overlaps(children[i].rect, children[j].rect)) {
+        report(model, Severity::Warning, "child-overlap", children[j].section, children[j].key,
+               children[j].name + " (" + edges(children[j].rect) + ") overlaps " +
+                   children[i].name + " (" + edges(children[i].rect) + ")");
+      }
+    }
+  }
+}

@@ -1,0 +1,231 @@
+// The run as the sequence would make it: what each page of the MIDI steps puts under test,
+// pages that pass at once or can never finish, controls no page tests, pages never shown,
+// channel prefixes, the LED step and the audio steps.
+#include <cctype>
+#include <cstring>
+
+#include "config/page_keys.h"
+#include "check/model_check.h"
+#include "config/device_select.h"
+#include "config/profile.h"
+#include "midi/control_map.h"
+
+namespace {
+
+std::string pageName(const PageView& page) {
+  std::string name = page.key;
+  if (page.prefix > 0) {
+    return name + " (channel " + std::to_string(page.prefix) + ")";
+  }
+  return name;
+}
+
+std::string keyList(const std::vector<int>& indices, size_t limit = 8) {
+  std::string text;
+  for (size_t i = 0; i < indices.size() && i < limit; ++i) {
+    text += (i == 0 ? "" : " ") + controlKey(indices[i]);
+  }
+  if (indices.size() > limit) {
+    text += " and " + std::to_string(indices.size() - limit) + " more";
+  }
+  return text;
+}
+
+int stepLine(const ModelCheck& model, int stepNumber) {
+  return lineOf(model.ini, "sequence", "test" + std::to_string(stepNumber));
+}
+
+int pageLine(const ModelCheck& model, const PageView& page) {
+  return page.line > 0 ? page.line : stepLine(model, page.step);
+}
+
+const char* kindWord(int stepNumber, bool plural) {
+  if (stepNumber == 4) {
+    return plural ? "controllers" : "controller";
+  }
+  return plural ? "notes" : "note";
+}
+
+// Why a page leaves some of its controls no way to pass.
+std::string stuckReason(const StepView& step, const PageView& page) {
+  if (step.step == 5) {
+    const int first = page.cannotPass.front();
+    // The lowest receive note the page does not test is flashed first and never passes.
+    int blocker = -1;
+    for (int i = 0; i < first && blocker < 0; ++i) {
+      const bool enabledHere =
+          i < kAnyChannelCount ? page.anyChannel : page.channels[channelOfIndex(i) - 1];
+      if (isDefined(true, i) && controlMap.receiveFlag[i] != 0 && !enabledHere) {
+        blocker = i;
+      }
+    }
+    if (blocker >= 0) {
+      return "the station flashes " + controlAddress(true, blocker) + " (" + controlKey(blocker) +
+             ") before them, which this page does not test, and waits for it";
+    }
+  }
+  return "every channel they could arrive on either has an entry of its own for them or is "
+         "not tested on this page";
+}
+
+std::string neverReason(const StepView& step, int index) {
+  if (index < kAnyChannelCount) {
+    return "every page of step " + std::to_string(step.step) +
+           " names a channel, so none tests the any-channel entries";
+  }
+  return "no page of step " + std::to_string(step.step) + " tests channel " +
+         std::to_string(channelOfIndex(index));
+}
+
+void checkStepPages(ModelCheck& model, const StepView& step, bool noReceiveNotes) {
+  for (const PageView& page : step.pages) {
+    if (page.underTest.empty()) {
+      if (!(step.step == 5 && noReceiveNotes)) {
+        report(model, Severity::Warning, "page-empty", "text", page.key,
+               "page " + pageName(page) + " of step " + std::to_string(step.step) + " puts no " +
+                   kindWord(step.step, false) + " under test: it passes at once",
+               pageLine(model, page));
+      }
+      continue;
+    }
+    if (!page.cannotPass.empty()) {
+      report(model, Severity::Error, "page-stuck", "text", page.key,
+             "page " + pageName(page) +
+                 " can never finish by itself: " + std::to_string(page.cannotPass.size()) + " " +
+                 kindWord(step.step, true) + " under test (" + keyList(page.cannotPass) +
+                 ") can never pass, since " + stuckReason(step, page),
+             pageLine(model, page));
+    }
+  }
+  for (int index : step.neverUnderTest) {
+    reportControl(model, Severity::Error, "never-tested", step.step != 4, index,
+                  controlAddress(step.step != 4, index) + " is never under test in step " +
+                      std::to_string(step.step) + ": " + neverReason(step, index) +
+                      "; it can never pass");
+  }
+}
+
+std::string pageValue(int stepNumber, int page) {
+  char value[kValueCapacity];
+  readPageValue(stepNumber - 1, page, value, sizeof value);
+  return value;
+}
+
+std::string pageKey(int stepNumber, int page) {
+  return "text" + std::to_string(stepNumber) +
+         (page < 0 ? std::string() : "_" + std::to_string(page + 1));
+}
+
+void checkPagesShown(ModelCheck& model) {
+  for (int stepNumber = 1; stepNumber <= 8; ++stepNumber) {
+    int firstGap = -1;
+    for (int page = 0; page < kMaxPages; ++page) {
+      const bool set = !pageValue(stepNumber, page).empty();
+      if (!set) {
+        if (firstGap < 0) {
+          firstGap = page;
+        }
+        continue;
+      }
+      const std::string key = pageKey(stepNumber, page);
+      if (stepNumber >= 3 && stepNumber <= 5 && firstGap >= 0) {
+        report(model, Severity::Warning, "page-gap", "text", key,
+               "never shown: " + pageKey(stepNumber, firstGap) +
+                   " is missing, and a step's pages end at the first missing one");
+      } else if ((stepNumber == 1 && page > 0) || stepNumber == 2 || stepNumber == 8) {
+        report(model, Severity::Warning, "page-unused", "text", key,
+               "never shown: step " + std::to_string(stepNumber) +
+                   (stepNumber == 1 ? " shows only text1_1" : " has no pages") +
+                   ", and its button ends the step");
+      }
+    }
+  }
+  if (!pageValue(1, -1).empty() && !pageValue(1, 0).empty()) {
+    report(model, Severity::Warning, "page-unused", "text", "text1",
+           "never shown: at start the station shows text1_1 instead");
+  }
+}
+
+// The channel prefix of a page value: the number before its first comma, when the value
+// starts with one. False when the value has none.
+bool leadingPrefix(const std::string& value, int& number) {
+  size_t i = 0;
+  while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) {
+    ++i;
+  }
+  if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
+    ++i;
+  }
+  if (i >= value.size() || !std::isdigit(static_cast<unsigned char>(value[i])) ||
+      value.find(',') == std::string::npos) {
+    return false;
+  }
+  number = pagePrefixNumber(value.c_str());
+  return true;
+}
+
+void checkPrefixes(ModelCheck& model) {
+  for (int stepNumber = 1; stepNumber <= 8; ++stepNumber) {
+    for (int page = -1; page < kMaxPages; ++page) {
+      const std::string value = pageValue(stepNumber, page);
+      int number = 0;
+      if (value.empty() || !leadingPrefix(value, number)) {
+        continue;
+      }
+      const std::string key = pageKey(stepNumber, page);
+      const bool filtered = stepNumber >= 3 && stepNumber <= 5;
+      if (number < 1 || number > 16) {
+        if (filtered) {
+          report(model, Severity::Warning, "channel-prefix", "text", key,
+                 "channel prefix " + std::to_string(number) +
+                     " is outside 1..16: the page claims no channel and tests every channel "
+                     "no other page claims" +
+                     (number == 0 ? "; the file name keeps the '0,'" : ""));
+        }
+      } else if (!filtered) {
+        report(model, Severity::Note, "prefix-ignored", "text", key,
+               "the channel prefix has no effect in step " + std::to_string(stepNumber) +
+                   ": only steps 3 to 5 test by channel");
+      }
+    }
+  }
+}
+
+void checkAudioSteps(ModelCheck& model) {
+  if (!model.audioWarning) {
+    return;
+  }
+  const int test6 = readProfileInt(settingsPath, "sequence", "test6", 1);
+  const int line = test6 != 0 ? stepLine(model, 6) : stepLine(model, 7);
+  report(model, Severity::Warning, "audio-no-driver", "sequence", test6 != 0 ? "test6" : "test7",
+         "the audio steps are enabled but profile " + model.profile +
+             " names no audio driver: the station warns \"There was an error initialising the "
+             "ASIO driver\" at every start and skips steps 6 and 7",
+         line);
+}
+
+}  // namespace
+
+void checkSequence(ModelCheck& model) {
+  int receiveNotes = 0;
+  for (int i = 0; i < kControlCount; ++i) {
+    receiveNotes += isDefined(true, i) && controlMap.receiveFlag[i] != 0 ? 1 : 0;
+  }
+  if (!stepEnabled(model, 5) && receiveNotes > 0) {
+    report(model, Severity::Warning, "rx-without-step5", "sequence", "test5",
+           std::to_string(receiveNotes) +
+               " notes have a receive flag, but step 5 is disabled: their LEDs are never tested");
+  }
+  if (stepEnabled(model, 5) && receiveNotes == 0) {
+    report(model, Severity::Warning, "rx-none", "sequence", "test5",
+           "step 5 runs, but no note has a receive flag: it passes at once");
+  }
+  for (const StepView& step : model.steps) {
+    if (step.enabled) {
+      checkStepPages(model, step, receiveNotes == 0);
+    }
+  }
+  checkPagesShown(model);
+  checkPrefixes(model);
+  checkAudioSteps(model);
+}

@@ -1,0 +1,187 @@
+#include "check/model_check.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/sequence.h"
+#include "check/station_stubs.h"
+#include "config/device_select.h"
+#include "midi/control_map.h"
+
+std::string controlKey(int index) {
+  if (index < kAnyChannelCount) {
+    return std::to_string(index);
+  }
+  return std::to_string(numberOfIndex(index)) + ":" + std::to_string(channelOfIndex(index));
+}
+
+std::string controlAddress(bool note, int index) {
+  const int number = index < kAnyChannelCount ? index : numberOfIndex(index);
+  std::string text = note ? "Note " : (number == 0 ? "Bend/CC " : "CC ");
+  text += std::to_string(number);
+  if (index < kAnyChannelCount) {
+    return text + " any channel";
+  }
+  return text + " ch " + std::to_string(channelOfIndex(index));
+}
+
+std::string pageChannelsText(const PageView& page) {
+  std::string text = page.anyChannel ? "any channel" : "";
+  int c = 0;
+  std::string ranges;
+  while (c < kChannelCount) {
+    if (!page.channels[c]) {
+      ++c;
+      continue;
+    }
+    int end = c;
+    while (end + 1 < kChannelCount && page.channels[end + 1]) {
+      ++end;
+    }
+    ranges += (ranges.empty() ? "" : ", ") + std::to_string(c + 1) +
+              (end > c ? "-" + std::to_string(end + 1) : "");
+    c = end + 1;
+  }
+  if (!ranges.empty()) {
+    text +=
+        (text.empty() ? "" : ", ") +
+        std::string(ranges.find_first_of(",-") == std::string::npos ? "channel " : "channels ") +
+        ranges;
+  }
+  return text.empty() ? "no channel" : text;
+}
+
+std::string rectText(const ControlRect& rect) {
+  return std::to_string(rect.x) + "," + std::to_string(rect.y) + "," + std::to_string(rect.width) +
+         "," + std::to_string(rect.height);
+}
+
+bool isDefined(bool note, int index) {
+  return (note ? controlMap.noteDefined[index] : controlMap.controllerDefined[index]) != 0;
+}
+
+const ControlRect& rectOf(bool note, int index) {
+  return note ? controlMap.noteRect[index] : controlMap.controllerRect[index];
+}
+
+int controlLine(const ModelCheck& model, bool note, int index) {
+  return lineOf(model.ini, note ? "notes" : "controllers", controlKey(index));
+}
+
+bool stepEnabled(const ModelCheck& model, int stepNumber) {
+  return model.loaded.sequenceFlags[stepNumber - 1] != 0;
+}
+
+void report(ModelCheck& model, Severity severity, const char* check, const std::string& section,
+            const std::string& key, const std::string& message, int line, const std::string& file) {
+  Finding finding;
+  finding.file = file.empty() ? model.settingsShown : file;
+  finding.line = line >= 0 ? line : lineOf(model.ini, section, key);
+  finding.severity = severity;
+  finding.check = check;
+  finding.section = section;
+  finding.key = key;
+  finding.message = message;
+  addFinding(*model.findings, std::move(finding));
+}
+
+void reportControl(ModelCheck& model, Severity severity, const char* check, bool note, int index,
+                   const std::string& message) {
+  const std::string section = note ? "notes" : "controllers";
+  report(model, severity, check, section, controlKey(index), message);
+  model.findings->items.back().control = ControlRef{section, index};
+}
+
+// Whether a press of an any-channel note (or a sweep of an any-channel controller) can reach
+// its entry: a message resolves to the channel's own entry when that is defined, and a
+// controller must also arrive on a channel the page enables.
+static bool anyChannelEntryReachable(bool note, int number) {
+  for (int nibble = 0; nibble < kChannelCount; ++nibble) {
+    const bool shadowed = isDefined(note, channelIndex(nibble + 1, number));
+    const bool enabled = note || channelFilter.channelEnabled[nibble].get() != 0;
+    if (!shadowed && enabled) {
+      return true;
+    }
+  }
+  return false;
+}
+
+static void fillPage(const ModelCheck& model, PageView& view) {
+  const bool note = view.step != 4;
+  const bool receiveOnly = view.step == 5;
+  view.anyChannel = channelFilter.selectedChannel.get() < 0;
+  for (int c = 0; c < kChannelCount; ++c) {
+    view.channels[c] = channelFilter.channelEnabled[c].get() != 0;
+  }
+  bool flashBlocked = false;  // step 5 flashes the lowest untested receive note, enabled or not
+  for (int i = 0; i < kControlCount; ++i) {
+    if (!isDefined(note, i) || (receiveOnly && controlMap.receiveFlag[i] == 0)) {
+      continue;
+    }
+    if (!isControlEnabled(i)) {
+      flashBlocked = flashBlocked || receiveOnly;
+      continue;
+    }
+    view.underTest.push_back(i);
+    if (flashBlocked || (i < kAnyChannelCount && !anyChannelEntryReachable(note, i))) {
+      view.cannotPass.push_back(i);
+    }
+  }
+  (void)model;
+}
+
+static void buildStepViews(ModelCheck& model) {
+  model.steps.clear();
+  for (int step = 3; step <= 5; ++step) {
+    StepView view;
+    view.step = step;
+    view.enabled = stepEnabled(model, step);
+    currentStep.set(step - 1);
+    const int pages = pageCount();
+    std::vector<bool> tested(kControlCount, false);
+    for (int page = -1; page < pages; ++page) {
+      currentPage.set(page);
+      setChannelFilter(true);
+      PageView pageView;
+      pageView.step = step;
+      pageView.page = page;
+      pageView.key = "text" + std::to_string(step) +
+                     (page < 0 ? std::string() : "_" + std::to_string(page + 1));
+      pageView.line = lineOf(model.ini, "text", pageView.key);
+      pageView.prefix = channelPrefix(page) + 1;
+      fillPage(model, pageView);
+      for (int i : pageView.underTest) {
+        tested[i] = true;
+      }
+      view.pages.push_back(std::move(pageView));
+    }
+    const bool note = step != 4;
+    for (int i = 0; i < kControlCount; ++i) {
+      if (isDefined(note, i) && (step != 5 || controlMap.receiveFlag[i] != 0) && !tested[i]) {
+        view.neverUnderTest.push_back(i);
+      }
+    }
+    model.steps.push_back(std::move(view));
+  }
+  resetSequence();
+}
+
+void checkModel(ModelCheck& model) {
+  useStationFolder(model.folder);
+  std::snprintf(settingsPath, sizeof settingsPath, "%s", model.settingsOpen.c_str());
+  model.ini = readIniDocument(model.settingsOpen);
+  clearControlMap();
+  settings = Settings{};
+  audioWarningShown = false;
+  loadSettings();
+  model.loaded = settings;
+  model.audioWarning = audioWarningShown;
+  buildStepViews(model);
+
+  checkSettingsText(model);
+  checkFiles(model);
+  checkLayout(model);
+  checkControls(model);
+  checkSequence(model);
+  checkPictures(model);
+}

@@ -1,0 +1,79 @@
+// Checking one model: its settings file as the station loads it (the station's own loader
+// fills the station's own records), the files it names, and what the run would make of it.
+#ifndef CHECK_MODEL_CHECK_H
+#define CHECK_MODEL_CHECK_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check/bmp_image.h"
+#include "check/findings.h"
+#include "check/ini_document.h"
+#include "check/model_paths.h"
+#include "config/settings.h"
+
+// One page of a MIDI step and what its channel filter puts under test.
+struct PageView {
+  int step = 0;   // step number 3..5
+  int page = -1;  // -1: the step's own text; 0..15: text<s>_<page + 1>
+  std::string key;
+  int line = 0;
+  int prefix = 0;           // channel 1..16 the page claims, 0 for none
+  bool anyChannel = false;  // any-channel entries are under test
+  bool channels[16] = {};
+  std::vector<int> underTest;   // control indices of the step's kind
+  std::vector<int> cannotPass;  // under test, but the page gives them no way to pass
+};
+
+struct StepView {
+  int step = 0;  // 3..5
+  bool enabled = false;
+  std::vector<PageView> pages;
+  std::vector<int> neverUnderTest;  // defined controls of the step no page tests
+};
+
+struct ModelCheck {
+  StationFolder folder;
+  std::string profile;      // device profile section, empty when a settings file was given
+  bool audioKnown = false;  // false: a settings file alone, the profile's driver unknown
+  std::string settingsShown;
+  std::string settingsOpen;
+  IniDocument ini;
+  bool audioWarning = false;  // the station's audio rule disabled steps 6 and 7
+  Settings loaded;            // the station's settings record after the load
+  BmpImage off, red, green, meterOn, meterOff;
+  std::vector<StepView> steps;  // steps 3, 4 and 5
+  FindingList* findings = nullptr;
+};
+
+// Loads the settings file through the station's loader and runs every check.
+void checkModel(ModelCheck& model);
+
+// The parts, in the order they run.
+void checkSettingsText(ModelCheck& model);  // sections, keys, duplicates, scanning
+void checkFiles(ModelCheck& model);         // bitmaps, loop sample, text pages, videos
+void checkLayout(ModelCheck& model);        // the window's children
+void checkControls(ModelCheck& model);      // rectangles
+void checkSequence(ModelCheck& model);      // pages and what they put under test
+void checkPictures(ModelCheck& model);      // lit pictures against the unlit one
+
+// Helpers shared by the parts.
+void report(ModelCheck& model, Severity severity, const char* check, const std::string& section,
+            const std::string& key, const std::string& message, int line = -1,
+            const std::string& file = "");
+void reportControl(ModelCheck& model, Severity severity, const char* check, bool note, int index,
+                   const std::string& message);
+std::string controlKey(int index);                 // "7" or "7:1"
+std::string controlAddress(bool note, int index);  // "Note 7 ch 1", "CC 22 any channel"
+int controlLine(const ModelCheck& model, bool note, int index);
+std::string rectText(const ControlRect& rect);
+// "any channel, channels 3-16"
+std::string pageChannelsText(const PageView& page);
+bool stepEnabled(const ModelCheck& model, int stepNumber);
+bool isDefined(bool note, int index);
+// Whether the station reads key in [section] of a settings file; when not, why, in explain.
+bool isReadKey(const std::string& section, const std::string& key, std::string& explain);
+const ControlRect& rectOf(bool note, int index);
+
+#endif

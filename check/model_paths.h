@@ -1,0 +1,32 @@
+// Where the station would look for a model's files, and how the checker names them. The
+// station joins configured paths to its own folder with a backslash; the checker opens the
+// same files on the system it runs on and names them as the user typed the folder.
+#ifndef CHECK_MODEL_PATHS_H
+#define CHECK_MODEL_PATHS_H
+
+#include <string>
+
+struct StationFolder {
+  std::string display;  // as typed, '/' separators, ending in '/' (empty: current folder)
+  std::string full;     // absolute, the system's form with its trailing separator
+};
+
+StationFolder stationFolderOf(const std::string& typed);
+// The folder part of a typed file path ("demo/Velk Analyser.ini" -> "demo").
+std::string typedFolderOf(const std::string& typedFile);
+
+// Sets exeFolder for the station's path rule.
+void useStationFolder(const StationFolder& folder);
+
+// A path as the station holds it (exeFolder + value) made openable here: backslashes become
+// the native separator where that is '/'.
+std::string openablePath(const std::string& stationPath);
+// The same path as findings name it: the typed folder in place of exeFolder, '/' separators.
+std::string displayPath(const StationFolder& folder, const std::string& stationPath);
+
+bool isRegularFile(const std::string& path);
+// A typed file path as findings name it ('/' separators) and in absolute form.
+std::string shownName(const std::string& typed);
+std::string absoluteFile(const std::string& typed);
+
+#endif

@@ -1,0 +1,16 @@
+// What a WAV file holds, in words an author can act on, for when the station's loader
+// refuses it or will play it at the wrong speed.
+#ifndef CHECK_WAVE_LAYOUT_H
+#define CHECK_WAVE_LAYOUT_H
+
+#include <cstdint>
+#include <string>
+
+struct WaveFacts {
+  uint32_t sampleRate = 0;
+  std::string problem;  // why the station would not play it; empty when nothing is seen
+};
+
+WaveFacts readWaveFacts(const std::string& path);
+
+#endif
