@@ -5,9 +5,12 @@
 // of keys of one file, and a fuzz target hundreds of thousands of files.
 #include "config/profile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <string_view>
 #include <unordered_map>
 
@@ -33,19 +36,31 @@ struct ParsedFile {
 // Per thread: the MIDI and window threads of the stress tests read profiles at once.
 thread_local ParsedFile lastFile;
 
-std::string readWholeFile(const char* path) {
-  std::string content;
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) {
-    return content;
+// The file's bytes into content (emptied when it cannot be read), reusing its storage.
+void readWholeFile(const char* path, std::string& content) {
+  content.clear();
+  const int file = open(path, O_RDONLY | O_CLOEXEC);
+  if (file < 0) {
+    return;
   }
-  char block[16384];
-  size_t got;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-    content.append(block, got);
+  struct stat status;
+  if (fstat(file, &status) == 0 && S_ISREG(status.st_mode)) {
+    // Read to the end, whatever the size said: the file may be growing.
+    content.resize(static_cast<size_t>(status.st_size) + 1);
+    size_t used = 0;
+    for (;;) {
+      if (used == content.size()) {
+        content.resize(2 * content.size());
+      }
+      const ssize_t got = read(file, content.data() + used, content.size() - used);
+      if (got <= 0) {
+        break;
+      }
+      used += static_cast<size_t>(got);
+    }
+    content.resize(used);
   }
-  std::fclose(file);
-  return content;
+  close(file);
 }
 
 // CR and LF both end a line; a header is '[' up to the last ']' on its line, its name
@@ -86,10 +101,12 @@ void parseSections(ParsedFile& parsed) {
 }
 
 ParsedFile& parsedFile(const char* path) {
-  std::string content = readWholeFile(path);
+  thread_local std::string content;
+  readWholeFile(path, content);
   if (content != lastFile.content) {
-    lastFile = ParsedFile{};
-    lastFile.content = std::move(content);
+    lastFile.nameless = SectionLines{};
+    lastFile.sections.clear();
+    lastFile.content.swap(content);
     parseSections(lastFile);
   }
   return lastFile;

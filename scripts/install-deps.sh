@@ -4,6 +4,8 @@ set -euo pipefail
 packages=(cmake make g++ clang lld clang-format libgtest-dev libbenchmark-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xdotool imagemagick fonts-wine
   python3-pytest)
+# libFuzzer and the sanitizer runtimes for clang (scripts/fuzz.sh).
+packages+=(libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

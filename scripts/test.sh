@@ -18,6 +18,9 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+step "Fuzz targets under libFuzzer (clang, ASan/UBSan) over their seed corpora"
+scripts/fuzz.sh 0
+
 step "Thread stress test under ThreadSanitizer"
 cmake --preset native-tsan >/dev/null
 cmake --build --preset native-tsan -j "$jobs" --target velk_unit_tests
