@@ -33,6 +33,9 @@ for bench in build/native-bench/tests/*_bench; do
   [ -x "$bench" ] && "$bench" --benchmark_min_time=0.2
 done
 
+step "Other Windows toolchains: clang-cl configure, pedantic clang compile of the product"
+scripts/check-toolchains.sh
+
 step "Windows build (MinGW-w64)"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$jobs"
