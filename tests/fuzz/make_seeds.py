@@ -103,6 +103,8 @@ def seeds():
                           ("step3_page1", bytes([2, 1, 0, 0, 0, 0, 0, 1, 1, 30])),
                           ("step7_pair", bytes([6, 3, 1, 0, 0, 0, 0, 0, 0, 5]))]:
         yield "page_text", name, join(text, text1, text3_1, control)
+    # A page longer than the pane's 1024 bytes, in a buffer it fills.
+    yield "page_text", "long_page", join(text, text1 * 3, text3_1, bytes([0, 0, 0, 0, 0, 0, 0, 1, 0, 63]))
 
     templates = [b'"C:\\Program Files\\Velk Player\\player.exe" /play "%1"',
                  b'"%ProgramFiles%\\Windows Media Player\\wmplayer.exe" /prefetch:6 /Open "%L"',
@@ -142,6 +144,12 @@ def seeds():
     yield "midi_words", "note_page1", join(ini, midi_records(2, 0, 0, 1, presses[:40]))
     yield "midi_words", "note_page2", join(ini, midi_records(2, 1, 0, 1, presses[40:80]))
     yield "midi_words", "controllers", join(ini, midi_records(3, -1, 0, 1, sweeps[:120]))
+    # A mixer (any-channel) controller swept on deck A's channel while deck A's page is up:
+    # it is under test there, an any-channel note is not.
+    mixer = next(c for c in controls if c["kind"] == "controller" and c["channel"] == 0)
+    on_deck_a = [(0xB0 | mixer["number"] << 8 | v << 16, 2000 + v) for v in (64, 0, 127)]
+    on_deck_a.append((0x90 | 64 << 8 | 100 << 16, 2200))
+    yield "midi_words", "mixer_on_deck_page", join(ini, midi_records(3, 0, 0, 1, on_deck_a))
     rx = next(c["index"] for c in controls if c["kind"] == "note" and c["receive"])
     yield "midi_words", "receive", join(ini, midi_records(4, -1, rx, 1, presses[:60]))
 
