@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the fuzz targets (tests/fuzz) under libFuzzer with ASan/UBSan, each for the given
-# number of seconds (default 60; 0 only replays the seed corpora), one after the other:
+# number of seconds (default 60; 0 only replays the committed seeds), one after the other:
 #   scripts/fuzz.sh [seconds] [target ...]
 # Each target starts from its committed seeds (tests/fuzz/corpus/<target>) and keeps what it
 # learns in build/fuzz/corpus/<target>; an input that breaks an invariant or trips a
@@ -35,14 +35,15 @@ for name in "${targets[@]}"; do
   artifacts=$build/artifacts/$name
   log=$build/logs/$name.log
   mkdir -p "$work" "$artifacts" "$(dirname "$log")"
+  # A replay reads the committed seeds only, so that it gives the same answer everywhere.
   if [ "$seconds" -eq 0 ]; then
-    limit=(-runs=0)
+    run=(-runs=0 "tests/fuzz/corpus/$name")
   else
-    limit=(-max_total_time="$seconds")
+    run=(-max_total_time="$seconds" "$work" "tests/fuzz/corpus/$name")
   fi
   result=ok
-  if ! "$build/tests/fuzz/fuzz_$name" "${limit[@]}" -timeout=10 -print_final_stats=1 \
-      -artifact_prefix="$artifacts/" "$work" "tests/fuzz/corpus/$name" >"$log" 2>&1; then
+  if ! "$build/tests/fuzz/fuzz_$name" -timeout=10 -print_final_stats=1 \
+      -artifact_prefix="$artifacts/" "${run[@]}" >"$log" 2>&1; then
     result="FOUND: $(ls -t "$artifacts" | head -1) (see $log)"
     failed=1
   fi
