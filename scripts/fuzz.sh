@@ -38,8 +38,10 @@ for name in "${targets[@]}"; do
   # A replay reads the committed seeds only, so that it gives the same answer everywhere.
   if [ "$seconds" -eq 0 ]; then
     run=(-runs=0 "tests/fuzz/corpus/$name")
+    corpus=tests/fuzz/corpus/$name
   else
     run=(-max_total_time="$seconds" "$work" "tests/fuzz/corpus/$name")
+    corpus=$work
   fi
   result=ok
   if ! "$build/tests/fuzz/fuzz_$name" -timeout=10 -print_final_stats=1 \
@@ -50,6 +52,6 @@ for name in "${targets[@]}"; do
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
   printf '%-16s %12s %10s %8s  %s\n' "$name" "${executions:-?}" "${rate:-?}" \
-    "$(ls "$work" | wc -l)" "$result"
+    "$(ls "$corpus" | wc -l)" "$result"
 done
 exit $failed
