@@ -3,11 +3,14 @@
 enable_language(RC)
 
 # The driver fault guard catches faults with structured exception handling (__try/__except),
-# which GCC lacks: under MinGW it is compiled by clang, which accepts it as MSVC does.
+# which GCC lacks: under MinGW's GCC it is compiled by clang, which accepts it as MSVC does.
 set(VELK_GUARD_SOURCE ${CMAKE_SOURCE_DIR}/audio/driver_guard_win32.c)
 list(REMOVE_ITEM VELK_WIN32_SOURCES ${VELK_GUARD_SOURCE})
-if(MSVC)
+if(NOT CMAKE_C_COMPILER_ID STREQUAL "GNU")
   add_library(velk_driver_guard STATIC ${VELK_GUARD_SOURCE})
+  if(NOT MSVC)
+    target_compile_options(velk_driver_guard PRIVATE -fms-extensions)
+  endif()
 else()
   find_program(VELK_CLANG NAMES clang clang-14 REQUIRED)
   set(guard_object ${CMAKE_CURRENT_BINARY_DIR}/driver_guard_win32.obj)
@@ -25,7 +28,7 @@ target_link_libraries(VelkAnalyser PRIVATE velk_core velk_driver_guard winmm com
                       ole32 advapi32)
 target_compile_definitions(VelkAnalyser PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_include_directories(VelkAnalyser PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
-if(NOT MSVC)
+if(MINGW)
   target_link_options(VelkAnalyser PRIVATE -static -mwindows)
 endif()
 install(TARGETS VelkAnalyser RUNTIME DESTINATION .)

@@ -4,6 +4,9 @@ set -euo pipefail
 packages=(cmake make g++ clang lld clang-format libgtest-dev libbenchmark-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xdotool imagemagick fonts-wine
   python3-pytest nlohmann-json3-dev chromium)
+# libFuzzer and the sanitizer runtimes for clang (scripts/fuzz.sh); clang-cl, llvm-rc and
+# llvm-lib (scripts/check-toolchains.sh).
+packages+=(libclang-rt-14-dev clang-tools-14 llvm-14)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -18,6 +18,9 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+step "Fuzz targets under libFuzzer (clang, ASan/UBSan) over their seed corpora"
+scripts/fuzz.sh 0
+
 step "Thread stress test under ThreadSanitizer"
 cmake --preset native-tsan >/dev/null
 cmake --build --preset native-tsan -j "$jobs" --target velk_unit_tests
@@ -31,6 +34,9 @@ benches=(build/native-bench/tests/*_bench)
 for bench in "${benches[@]}"; do
   "$bench" --benchmark_min_time=0.2
 done
+
+step "Other Windows toolchains: clang-cl configure, pedantic clang compile of the product"
+scripts/check-toolchains.sh
 
 step "Windows build (MinGW-w64)"
 cmake --preset mingw >/dev/null

@@ -46,7 +46,7 @@ void loadPageText(int step, char* buffer, size_t size, int page) {
 }
 
 // The program name, " - " and the 16 channel flags.
-static void composeWindowTitle(char* out, size_t capacity) {
+void composeWindowTitle(char* out, size_t capacity) {
   if (capacity == 0) {
     return;
   }

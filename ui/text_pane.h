@@ -19,6 +19,8 @@ void refreshTextPane();
 void loadPageText(int step, char* buffer, size_t size, int page);
 // The page text for the current position with the status lines; always terminated.
 void composePaneText(char* out, size_t capacity);
+// The program name, " - " and the 16 channel flags; always terminated.
+void composeWindowTitle(char* out, size_t capacity);
 
 // Win32 layer: hand a composed title or text to the windows.
 void setMainWindowTitle(const char* title);

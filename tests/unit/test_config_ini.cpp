@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "config/ini_section.h"
@@ -126,6 +127,30 @@ TEST_F(ProfileStandIn, FileRulesMatchTheService) {
   EXPECT_EQ(readProfileSection(path.c_str(), " other "), "\0"s);
   EXPECT_EQ(readProfileSection(path.c_str(), "missing"), "\0"s);
   EXPECT_EQ(readProfileSection((folder() + "/none.ini").c_str(), "notes"), "\0"s);
+}
+
+// The stand-in keeps the last file it parsed; a file rewritten at once with the same size,
+// or another file of the same bytes, must never be answered from a stale parse.
+TEST_F(ProfileStandIn, RewrittenFileIsReadAgain) {
+  char out[128];
+  auto read = [&](const std::string& path, const char* section, const char* key) {
+    readProfileString(path.c_str(), section, key, out, sizeof out);
+    return std::string(out);
+  };
+  const std::string a = writeFile("a.ini", "[s]\nk=one\n");
+  const std::string b = writeFile("b.ini", "[s]\nk=two\n");
+  EXPECT_EQ(read(a, "s", "k"), "one");
+  EXPECT_EQ(read(b, "s", "k"), "two");
+  EXPECT_EQ(read(a, "s", "k"), "one");
+  writeFile("a.ini", "[s]\nk=new\n");
+  EXPECT_EQ(read(a, "s", "k"), "new");
+  EXPECT_EQ(readProfileSection(a.c_str(), "s"), "k=new\0\0"s);
+  writeFile("a.ini", "[t]\nk=moved\n");
+  EXPECT_EQ(read(a, "s", "k"), "");
+  EXPECT_EQ(read(a, "t", "k"), "moved");
+  std::filesystem::remove(a);
+  EXPECT_EQ(read(a, "t", "k"), "");
+  EXPECT_EQ(readProfileSection(a.c_str(), "t"), "\0"s);
 }
 
 TEST_F(ProfileStandIn, IntegersAreConvertedLikeTheService) {
