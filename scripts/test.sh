@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: native unit tests (ASan/UBSan), the thread stress
-# test (TSan), benchmarks (figures only), Windows-side tests under Wine, and the end-to-end
-# scenarios (the real program under Wine and Xvfb with the virtual MIDI unit and the
-# loopback ASIO driver). On a fresh Debian 12 machine it installs what it needs first.
+# Builds everything and runs every test: formatting and the demo model's files, native unit
+# tests and fuzz corpora (ASan/UBSan), the thread stress test (TSan), benchmarks (figures
+# only), the other Windows toolchains, Windows-side tests under Wine, the model checker, and
+# the end-to-end scenarios (the real program under Wine and Xvfb with the virtual MIDI unit
+# and the loopback ASIO driver). On a fresh Debian 12 machine it installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -12,6 +13,10 @@ step() { printf '\n=== %s\n' "$*"; }
 
 step "Installing build and test dependencies"
 scripts/install-deps.sh
+
+step "Formatting (.clang-format) and the demo model against its generator"
+git ls-files -z '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+/usr/bin/python3 scripts/make_demo.py --check
 
 step "Native build (ASan/UBSan) and unit tests"
 cmake --preset native >/dev/null
