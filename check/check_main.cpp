@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/steps.h"
 #include "check/check_run.h"
 #include "check/model_sheet.h"
 #include "check/report_json.h"
@@ -91,11 +92,15 @@ static std::vector<std::string> pageLines(const ModelCheck& model) {
       continue;
     }
     for (const PageView& page : step.pages) {
-      std::string line = model.settingsShown +
-                         (page.line > 0 ? ":" + std::to_string(page.line) : std::string()) +
-                         ": page: step " + std::to_string(step.step) + " " + page.key + " (" +
-                         pageChannelsText(page) + "): " + std::to_string(page.underTest.size()) +
-                         (step.step == 4 ? " controllers" : " notes") + " under test";
+      std::string line = model.settingsShown;
+      if (page.line > 0) {
+        line += ':';
+        line += std::to_string(page.line);
+      }
+      line += std::string(": page: step ") + std::to_string(step.step) + " " + page.key + " (" +
+              pageChannelsText(page) + "): " + std::to_string(page.underTest.size()) +
+              (step.step == stepNumber(kStepControllerTest) ? " controllers" : " notes") +
+              " under test";
       for (size_t k = 0; k < page.underTest.size(); ++k) {
         line += (k == 0 ? ": " : " ") + controlKey(page.underTest[k]);
       }

@@ -13,9 +13,6 @@
 #include "config/device_select.h"
 #include "config/settings.h"
 
-// The audio rule's warning; a driver is named, so it never shows.
-void showAudioWarning() {}
-
 namespace {
 
 std::string layoutLines() {

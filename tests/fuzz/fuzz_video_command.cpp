@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/steps.h"
 #include "config/video_keys.h"
 #include "fuzz_support.h"
 #include "ui/video_command.h"
@@ -55,9 +56,12 @@ void checkKey(int step, int pair, size_t capacity) {
   if (capacity == 0) {
     return;
   }
-  const bool pairKey = (step == 5 || step == 6) && pair >= 0;
-  const std::string expected = "video" + std::to_string(step + 1) +
-                               (pairKey ? "_" + std::to_string(pair + 1) : std::string());
+  const bool pairKey = isAudioStep(step) && pair >= 0;
+  std::string expected = "video" + std::to_string(stepNumber(step));
+  if (pairKey) {
+    expected += '_';
+    expected += std::to_string(pair + 1);
+  }
   FUZZ_CHECK(out.terminated() && out.text() == expected.substr(0, capacity - 1));
 }
 
