@@ -42,7 +42,7 @@ static int runMessageLoop(HINSTANCE instance) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  LoadStringA(instance, IDS_APP_TITLE, programName, sizeof(programName));
+  LoadStringA(instance, IDS_APP_TITLE, windowTitle, sizeof(windowTitle));
   LoadStringA(instance, IDC_VELKANALYSER, windowClassName, sizeof(windowClassName));
   registerWindowClass(instance);
   findExeFolder();

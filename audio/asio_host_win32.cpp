@@ -12,6 +12,7 @@
 #include "audio/loop_sample.h"
 #include "config/device_select.h"
 #include "config/settings.h"
+#include "ui/message_box.h"
 
 constexpr double kRequestedRate = 44100.0;
 constexpr size_t kRegistryText = 128;  // CLSID, Description and subkey names
@@ -43,8 +44,8 @@ static bool guardDriver(Body body) {
   return false;
 }
 
-static bool audioError(HWND owner, const char* text) {
-  MessageBoxA(owner, text, asioDriverName, MB_ICONEXCLAMATION | MB_OK);
+static bool audioError(const char* text) {
+  showMessage(text, asioDriverName, MB_ICONEXCLAMATION | MB_OK);
   return false;
 }
 
@@ -161,18 +162,18 @@ bool startAudio(void* window) {
     return true;  // a unit without audio
   }
   if (!findDriver(owner)) {
-    return audioError(owner, kInitialisingError);
+    return audioError(kInitialisingError);
   }
   int32_t opened = 1;
   guardDriver([&] { opened = openDriver(owner, kRequestedRate); });
   if (opened != 0) {
-    return audioError(owner, kOpeningError);
+    return audioError(kOpeningError);
   }
   loadLoopSample(settings.loopPath);
   bool started = false;
   guardDriver([&] { started = createAudioBuffers() == ASE_OK && startDriver() == ASE_OK; });
   if (!started) {
-    return audioError(owner, kStartingError);
+    return audioError(kStartingError);
   }
   asioHost.audioRunning = true;
   return true;

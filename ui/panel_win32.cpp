@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "midi/control_map.h"
 #include "ui/main_window_win32.h"
+#include "ui/message_box.h"
 #include "ui/panel.h"
 
 // The red and green pictures one drawing thread copies controls from. A bitmap can be
