@@ -53,6 +53,8 @@ void deletePanelBitmaps() {
   DeleteObject(panelBitmaps.window.green);
   DeleteObject(panelBitmaps.midi.green);
   DeleteObject(panelBitmaps.off);
+  DeleteObject(panelBitmaps.meterOn);
+  DeleteObject(panelBitmaps.meterOff);
 }
 
 static SIZE bitmapSize(HBITMAP bitmap) {
