@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/ascii_text.h"
+#include "app/registry_win32.h"
 #include "audio/asio_driver.h"
 #include "audio/driver_guard.h"
 #include "audio/loop_sample.h"
@@ -16,7 +17,9 @@
 
 constexpr double kRequestedRate = 44100.0;
 constexpr size_t kRegistryText = 128;  // CLSID, Description and subkey names
-constexpr size_t kClsidLength = 38;    // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
+// A value of 127 characters, its terminator and the spare byte the registry reader keeps.
+constexpr DWORD kRegistryValueCapacity = kRegistryText + 1;
+constexpr size_t kClsidLength = 38;  // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
 
 static const char kAsioKey[] = "software\\asio";
 static const char kInitialisingError[] =
@@ -51,14 +54,10 @@ static bool audioError(const char* text) {
 
 // A string value of at most 127 characters; anything else reads as empty.
 static void readRegistryText(HKEY key, const char* name, char* text) {
-  DWORD type = 0;
-  DWORD size = kRegistryText;  // a 127-character value and its terminator fit
-  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_SZ) {
-    size = 0;
+  DWORD type = REG_NONE;
+  if (!readRegistryString(key, name, text, kRegistryValueCapacity, &type) || type != REG_SZ) {
+    text[0] = '\0';
   }
-  text[size < kRegistryText ? size : kRegistryText - 1] = '\0';
 }
 
 // The CLSID and Description of one driver entry; an entry without a description is known
@@ -132,8 +131,8 @@ static bool findDriver(HWND window) {
   bool matched = false;
   char name[kRegistryText];
   for (DWORD index = 0; RegEnumKeyA(asioKey, index, name, sizeof name) == ERROR_SUCCESS; ++index) {
-    char clsidText[kRegistryText];
-    char description[kRegistryText];
+    char clsidText[kRegistryValueCapacity];
+    char description[kRegistryValueCapacity];
     if (!readDriverEntry(name, clsidText, description) || clsidText[0] == '\0' ||
         !sameNameIgnoringCase(description, asioDriverName)) {
       continue;
