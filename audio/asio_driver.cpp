@@ -59,22 +59,22 @@ bool probeDriver(void* window) {
   return true;
 }
 
-int32_t initDriverAtRate(void* window, double rate) {
+ASIOError initDriverAtRate(void* window, double rate) {
   IASIO* driver = asioHost.driver.get();
   if (driver->init(window) == 0) {
     releaseDriver();
-    return 1;
+    return kHostRefused;
   }
   ASIOSampleRate current = 0;
   const bool known = driver->getSampleRate(&current) == ASE_OK;
   asioHost.sampleRate = rate;
   if (known && current == rate) {
-    return 0;
+    return ASE_OK;
   }
   if (driver->canSampleRate(rate) != ASE_OK || driver->setSampleRate(rate) != ASE_OK) {
-    return 1;
+    return kHostRefused;
   }
-  return 0;
+  return ASE_OK;
 }
 
 // Every half of every channel must exist: the stream handlers write them unchecked.
@@ -88,7 +88,7 @@ static bool buffersPresent(int32_t entries) {
   return true;
 }
 
-int32_t createAudioBuffers() {
+ASIOError createAudioBuffers() {
   IASIO* driver = asioHost.driver.get();
   int32_t inputs = 0, outputs = 0;
   ASIOError result = driver->getChannels(&inputs, &outputs);
@@ -102,7 +102,7 @@ int32_t createAudioBuffers() {
     return result;
   }
   if (preferred <= 0) {
-    return 1;
+    return kHostRefused;
   }
   inputs = asioFacts.inputCount.get();
   outputs = asioFacts.outputCount.get();
@@ -117,7 +117,7 @@ int32_t createAudioBuffers() {
     return result;
   }
   if (!buffersPresent(entries)) {
-    return 1;
+    return kHostRefused;
   }
   result = driver->getLatencies(&asioHost.inputLatency, &asioHost.outputLatency);
   if (result != ASE_OK) {

@@ -95,11 +95,11 @@ static bool parseClsid(const char* text) {
 }
 
 // The class serves as its own interface identifier: IASIO has no IID of its own.
-static HRESULT createDriverInstance() {
+static bool createDriverInstance() {
   void* instance = nullptr;
   const HRESULT result = CoCreateInstance(clsid, nullptr, CLSCTX_ALL, clsid, &instance);
   asioHost.driver.set(SUCCEEDED(result) ? static_cast<IASIO*>(instance) : nullptr);
-  return result;
+  return SUCCEEDED(result);
 }
 
 // Learns the candidate's channel counts and buffer size through an instance of its own,
@@ -111,7 +111,7 @@ static void probeCandidate(const char* clsidText, HWND window) {
     return;
   }
   guardDriver([window] {
-    if (FAILED(createDriverInstance())) {
+    if (!createDriverInstance()) {
       asioFacts.inputCount.set(0);
       asioFacts.outputCount.set(0);
       return;
@@ -144,14 +144,10 @@ static bool findDriver(HWND window) {
   return matched && asioFacts.outputCount.get() != 0;
 }
 
-// 0 when a fresh instance is open at rate; otherwise the failure (an instance that could
-// not be initialised is already given back).
-static int32_t openDriver(HWND window, double rate) {
-  const HRESULT created = createDriverInstance();
-  if (FAILED(created)) {
-    return created;
-  }
-  return initDriverAtRate(window, rate);
+// True when a fresh instance is open at rate (an instance that could not be initialised
+// is already given back).
+static bool openDriver(HWND window, double rate) {
+  return createDriverInstance() && initDriverAtRate(window, rate) == ASE_OK;
 }
 
 bool startAudio(void* window) {
@@ -163,9 +159,9 @@ bool startAudio(void* window) {
   if (!findDriver(owner)) {
     return audioError(kInitialisingError);
   }
-  int32_t opened = 1;
+  bool opened = false;
   guardDriver([&] { opened = openDriver(owner, kRequestedRate); });
-  if (opened != 0) {
+  if (!opened) {
     return audioError(kOpeningError);
   }
   loadLoopSample(settings.loopPath);
