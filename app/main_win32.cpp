@@ -41,8 +41,16 @@ static int runMessageLoop(HINSTANCE instance) {
   return static_cast<int>(message.wParam);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  LoadStringA(instance, IDS_APP_TITLE, programName, sizeof(programName));
+// What start-up got as far as: the one shutdown tail gives back exactly that. A failed
+// start-up ends the process at once, so COM is uninitialised only after a run.
+struct StartedParts {
+  bool panelBitmaps, audio, midiInput, midiOutput, ran;
+};
+
+// Start-up in its fixed order, then the message loop; stops at the first part that fails
+// (which has shown its own message). Returns the exit code.
+static int startAndRun(HINSTANCE instance, int showCommand, StartedParts& started) {
+  LoadStringA(instance, IDS_APP_TITLE, windowTitle, sizeof(windowTitle));
   LoadStringA(instance, IDC_VELKANALYSER, windowClassName, sizeof(windowClassName));
   registerWindowClass(instance);
   findExeFolder();
@@ -53,32 +61,51 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!loadPanelBitmaps()) {
     return 0;
   }
+  started.panelBitmaps = true;
   if (!createMainWindow(instance, showCommand)) {
-    deletePanelBitmaps();
     return 0;
   }
   CoInitialize(nullptr);
   if (!startAudio(mainWindow.get())) {
-    deletePanelBitmaps();
     return 0;
   }
+  started.audio = true;
   if (!openMidiInput(selectedPortName)) {
-    stopAudio();
-    deletePanelBitmaps();
     return 0;
   }
+  started.midiInput = true;
   if (!openMidiOutput(selectedPortName)) {
-    closeMidiInput();
-    stopAudio();
-    deletePanelBitmaps();
     return 0;
   }
+  started.midiOutput = true;
   SetTimer(mainWindow.get(), kTickTimer, kTickMilliseconds, nullptr);
-  int exitCode = runMessageLoop(instance);
-  closeMidiInput();
-  closeMidiOutput();
-  stopAudio();
-  deletePanelBitmaps();
-  CoUninitialize();
+  started.ran = true;
+  return runMessageLoop(instance);
+}
+
+// The MIDI input goes first (its thread may still call in), then the output, the audio, the
+// panel's bitmaps and COM.
+static void shutDown(const StartedParts& started) {
+  if (started.midiInput) {
+    closeMidiInput();
+  }
+  if (started.midiOutput) {
+    closeMidiOutput();
+  }
+  if (started.audio) {
+    stopAudio();
+  }
+  if (started.panelBitmaps) {
+    deletePanelBitmaps();
+  }
+  if (started.ran) {
+    CoUninitialize();
+  }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  StartedParts started = {};
+  const int exitCode = startAndRun(instance, showCommand, started);
+  shutDown(started);
   return exitCode;
 }

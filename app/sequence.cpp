@@ -4,6 +4,7 @@
 #include "config/page_keys.h"
 #include "config/settings.h"
 #include "midi/control_map.h"
+#include "report/report.h"
 #include "report/results.h"
 #include "ui/text_pane.h"
 #include "ui/window_ops.h"

@@ -7,15 +7,19 @@
 #include <cstring>
 
 #include "app/ascii_text.h"
+#include "app/registry_win32.h"
 #include "audio/asio_driver.h"
 #include "audio/driver_guard.h"
 #include "audio/loop_sample.h"
 #include "config/device_select.h"
 #include "config/settings.h"
+#include "ui/message_box.h"
 
 constexpr double kRequestedRate = 44100.0;
 constexpr size_t kRegistryText = 128;  // CLSID, Description and subkey names
-constexpr size_t kClsidLength = 38;    // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
+// A value of 127 characters, its terminator and the spare byte the registry reader keeps.
+constexpr DWORD kRegistryValueCapacity = kRegistryText + 1;
+constexpr size_t kClsidLength = 38;  // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
 
 static const char kAsioKey[] = "software\\asio";
 static const char kInitialisingError[] =
@@ -43,21 +47,17 @@ static bool guardDriver(Body body) {
   return false;
 }
 
-static bool audioError(HWND owner, const char* text) {
-  MessageBoxA(owner, text, asioDriverName, MB_ICONEXCLAMATION | MB_OK);
+static bool audioError(const char* text) {
+  showMessage(text, asioDriverName, MB_ICONEXCLAMATION | MB_OK);
   return false;
 }
 
 // A string value of at most 127 characters; anything else reads as empty.
 static void readRegistryText(HKEY key, const char* name, char* text) {
-  DWORD type = 0;
-  DWORD size = kRegistryText;  // a 127-character value and its terminator fit
-  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_SZ) {
-    size = 0;
+  DWORD type = REG_NONE;
+  if (!readRegistryString(key, name, text, kRegistryValueCapacity, &type) || type != REG_SZ) {
+    text[0] = '\0';
   }
-  text[size < kRegistryText ? size : kRegistryText - 1] = '\0';
 }
 
 // The CLSID and Description of one driver entry; an entry without a description is known
@@ -95,11 +95,11 @@ static bool parseClsid(const char* text) {
 }
 
 // The class serves as its own interface identifier: IASIO has no IID of its own.
-static HRESULT createDriverInstance() {
+static bool createDriverInstance() {
   void* instance = nullptr;
   const HRESULT result = CoCreateInstance(clsid, nullptr, CLSCTX_ALL, clsid, &instance);
   asioHost.driver.set(SUCCEEDED(result) ? static_cast<IASIO*>(instance) : nullptr);
-  return result;
+  return SUCCEEDED(result);
 }
 
 // Learns the candidate's channel counts and buffer size through an instance of its own,
@@ -111,7 +111,7 @@ static void probeCandidate(const char* clsidText, HWND window) {
     return;
   }
   guardDriver([window] {
-    if (FAILED(createDriverInstance())) {
+    if (!createDriverInstance()) {
       asioFacts.inputCount.set(0);
       asioFacts.outputCount.set(0);
       return;
@@ -131,8 +131,8 @@ static bool findDriver(HWND window) {
   bool matched = false;
   char name[kRegistryText];
   for (DWORD index = 0; RegEnumKeyA(asioKey, index, name, sizeof name) == ERROR_SUCCESS; ++index) {
-    char clsidText[kRegistryText];
-    char description[kRegistryText];
+    char clsidText[kRegistryValueCapacity];
+    char description[kRegistryValueCapacity];
     if (!readDriverEntry(name, clsidText, description) || clsidText[0] == '\0' ||
         !sameNameIgnoringCase(description, asioDriverName)) {
       continue;
@@ -144,14 +144,10 @@ static bool findDriver(HWND window) {
   return matched && asioFacts.outputCount.get() != 0;
 }
 
-// 0 when a fresh instance is open at rate; otherwise the failure (an instance that could
-// not be initialised is already given back).
-static int32_t openDriver(HWND window, double rate) {
-  const HRESULT created = createDriverInstance();
-  if (FAILED(created)) {
-    return created;
-  }
-  return initDriverAtRate(window, rate);
+// True when a fresh instance is open at rate (an instance that could not be initialised
+// is already given back).
+static bool openDriver(HWND window, double rate) {
+  return createDriverInstance() && initDriverAtRate(window, rate) == ASE_OK;
 }
 
 bool startAudio(void* window) {
@@ -161,18 +157,18 @@ bool startAudio(void* window) {
     return true;  // a unit without audio
   }
   if (!findDriver(owner)) {
-    return audioError(owner, kInitialisingError);
+    return audioError(kInitialisingError);
   }
-  int32_t opened = 1;
+  bool opened = false;
   guardDriver([&] { opened = openDriver(owner, kRequestedRate); });
-  if (opened != 0) {
-    return audioError(owner, kOpeningError);
+  if (!opened) {
+    return audioError(kOpeningError);
   }
   loadLoopSample(settings.loopPath);
   bool started = false;
   guardDriver([&] { started = createAudioBuffers() == ASE_OK && startDriver() == ASE_OK; });
   if (!started) {
-    return audioError(owner, kStartingError);
+    return audioError(kStartingError);
   }
   asioHost.audioRunning = true;
   return true;

@@ -9,6 +9,7 @@
 #include "config/profile.h"
 #include "config/settings.h"
 #include "midi/midi_ports.h"
+#include "ui/message_box.h"
 
 static const char kNoDeviceText[] =
     "No Velk devices are currently active on your system.\r\n\r\nPlease check that your Velk "
@@ -49,7 +50,7 @@ bool selectDevice() {
       break;
     }
     const char* text = matches == 0 ? kNoDeviceText : kSeveralDevicesText;
-    if (MessageBoxA(nullptr, text, kProgramName, MB_ICONINFORMATION | MB_OKCANCEL) == IDCANCEL) {
+    if (showMessage(text, kProgramName, MB_ICONINFORMATION | MB_OKCANCEL) == IDCANCEL) {
       return false;
     }
   }

@@ -1,10 +1,12 @@
-#include <windows.h>
-
 #include "config/settings.h"
 
+#include <windows.h>
+
+#include "ui/message_box.h"
+
 void showAudioWarning() {
-  MessageBoxA(nullptr,
-              "There was an error initialising the ASIO driver for the selected Velk.\r\n\r\n"
-              "Audio Tests will not be available.",
-              "Velk Audio", MB_ICONWARNING | MB_OK);
+  showMessage(
+      "There was an error initialising the ASIO driver for the selected Velk.\r\n\r\n"
+      "Audio Tests will not be available.",
+      "Velk Audio", MB_ICONWARNING | MB_OK);
 }

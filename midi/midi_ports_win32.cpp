@@ -7,7 +7,7 @@
 
 #include "app/ascii_text.h"
 #include "midi/midi_analysis.h"
-#include "ui/main_window_win32.h"
+#include "ui/message_box.h"
 
 static_assert(kPortNameCapacity == MAXPNAMELEN);
 

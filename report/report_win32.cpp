@@ -1,3 +1,5 @@
+#include "report/report.h"
+
 #include <windows.h>
 #include <commdlg.h>
 
@@ -6,8 +8,8 @@
 
 #include "app/program_facts.h"
 #include "audio/asio_host.h"
-#include "report/results.h"
 #include "ui/main_window_win32.h"
+#include "ui/message_box.h"
 
 // The save dialog may fill 255 characters and a terminator; the name buffer is larger so
 // that ".txt" still fits after a name of full length.

@@ -8,13 +8,12 @@
 #include "ui/panel_win32.h"
 #include "ui/text_pane.h"
 #include "ui/video_win32.h"
-#include "ui/window_ops.h"
 
-char programName[kResourceTextCapacity];
+char windowTitle[kResourceTextCapacity];
 char windowClassName[kResourceTextCapacity];
 Shared<HWND> mainWindow;
-static Shared<HWND> textPane;  // the MIDI thread sets its text
-static HWND continueButton;
+Shared<HWND> textPane;
+HWND continueButton;
 static HWND videoButton;
 
 static HINSTANCE appInstance;
@@ -65,7 +64,7 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
   RECT frame = {kWindowLeft, kWindowTop, settings.width, settings.height};
   AdjustWindowRect(&frame, kMainWindowStyle, TRUE);
   HWND window =
-      CreateWindowExA(0, windowClassName, programName, kMainWindowStyle, frame.left, frame.top,
+      CreateWindowExA(0, windowClassName, windowTitle, kMainWindowStyle, frame.left, frame.top,
                       frame.right, frame.bottom, nullptr, nullptr, instance, nullptr);
   if (!window) {
     return false;
@@ -148,40 +147,4 @@ static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam,
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
-}
-
-int showMessage(const char* text, const char* caption, UINT type) {
-  return MessageBoxA(mainWindow.get(), text, caption, type);
-}
-
-void repaintMainWindow() {
-  InvalidateRect(mainWindow.get(), nullptr, TRUE);
-}
-
-void setContinueCaption(const char* caption) {
-  SetWindowTextA(continueButton, caption);
-}
-
-void destroyMainWindow() {
-  DestroyWindow(mainWindow.get());
-}
-
-// The MIDI thread hands texts to the window thread and waits until it has taken them. The
-// wait is bounded: should the window thread itself be waiting on the MIDI port (stopping it
-// on the way out), the text is dropped rather than both threads waiting for ever.
-static void handOverText(HWND window, const char* text) {
-  constexpr UINT kHandOverMilliseconds = 2000;
-  SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                      kHandOverMilliseconds, nullptr);
-}
-
-void setMainWindowTitle(const char* title) {
-  HWND window = mainWindow.get();
-  if (window) {
-    handOverText(window, title);
-  }
-}
-
-void setTextPaneText(const char* text) {
-  handOverText(textPane.get(), text);
 }

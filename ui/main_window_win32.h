@@ -6,9 +6,10 @@
 
 #include "app/shared_word.h"
 
-// The two texts of the string table are held in buffers of this size.
+// The two texts of the string table are held in buffers of this size: the window's title
+// and its class name.
 constexpr int kResourceTextCapacity = 100;
-extern char programName[kResourceTextCapacity];
+extern char windowTitle[kResourceTextCapacity];
 extern char windowClassName[kResourceTextCapacity];
 
 // The window's one timer: every tick runs the meters, the LED flashing and the auto-advance.
@@ -17,11 +18,12 @@ constexpr UINT kTickMilliseconds = 100;
 
 // Published last in creation; read by the MIDI thread for drawing and text.
 extern Shared<HWND> mainWindow;
+// The children the text pane's and the window operations' Windows layers write to; the
+// MIDI thread sets the pane's text.
+extern Shared<HWND> textPane;
+extern HWND continueButton;
 
 void registerWindowClass(HINSTANCE instance);
 bool createMainWindow(HINSTANCE instance, int showCommand);
-
-// Message box owned by the main window when it exists.
-int showMessage(const char* text, const char* caption, UINT type);
 
 #endif

@@ -1,5 +1,7 @@
-// Drawing single controls on the panel picture, red until passed, green once passed.
-// Called on the window thread (painting) and on the MIDI callback thread (a pass).
+// The panel picture's portable part: where things go and how tall a meter stands
+// (panel.cpp), and drawing single controls red until passed, green once passed
+// (panel_win32.cpp), called on the window thread (painting) and on the MIDI callback
+// thread (a pass). The bitmaps themselves are in panel_win32.h.
 #ifndef UI_PANEL_H
 #define UI_PANEL_H
 

@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "midi/control_map.h"
 #include "ui/main_window_win32.h"
+#include "ui/message_box.h"
 #include "ui/panel.h"
 
 // The red and green pictures one drawing thread copies controls from. A bitmap can be
@@ -52,6 +53,8 @@ void deletePanelBitmaps() {
   DeleteObject(panelBitmaps.window.green);
   DeleteObject(panelBitmaps.midi.green);
   DeleteObject(panelBitmaps.off);
+  DeleteObject(panelBitmaps.meterOn);
+  DeleteObject(panelBitmaps.meterOff);
 }
 
 static SIZE bitmapSize(HBITMAP bitmap) {

@@ -7,7 +7,7 @@
 bool loadPanelBitmaps();
 void paintPanel(HDC dc);
 void updateMeters();
-// Shutdown: the red, then the green, then the off bitmap.
+// Shutdown: the red, then the green, then the off bitmap, then the two meter bitmaps.
 void deletePanelBitmaps();
 
 #endif

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "app/registry_win32.h"
 #include "config/path_rule.h"
 #include "config/video_keys.h"
 #include "ui/video_command.h"
@@ -31,14 +32,9 @@ static bool readClassesDefault(const char* subKey, char* out, DWORD capacity,
   if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return false;
   }
-  DWORD size = capacity - 1;
-  LONG result = RegQueryValueExA(key, nullptr, nullptr, type, reinterpret_cast<BYTE*>(out), &size);
+  const bool read = readRegistryString(key, nullptr, out, capacity, type);
   RegCloseKey(key);
-  if (result != ERROR_SUCCESS) {
-    return false;
-  }
-  out[size < capacity ? size : capacity - 1] = '\0';
-  return true;
+  return read;
 }
 
 // The players a stock system registers name themselves through an environment reference

@@ -21,6 +21,7 @@
 #include "midi/control_map.h"
 #include "midi/midi_analysis.h"
 #include "midi/note_receive.h"
+#include "report/report.h"
 #include "report/results.h"
 
 class RunStateTest : public ::testing::Test {

@@ -4,7 +4,7 @@
 
 #include "midi/midi_ports.h"
 #include "midi/note_receive.h"
-#include "report/results.h"
+#include "report/report.h"
 #include "ui/panel.h"
 #include "ui/text_pane.h"
 #include "ui/window_ops.h"

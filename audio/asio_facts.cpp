@@ -1,3 +1,0 @@
-#include "audio/asio_host.h"
-
-AsioFacts asioFacts;
