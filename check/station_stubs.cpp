@@ -5,7 +5,7 @@
 #include "config/settings.h"
 #include "midi/midi_ports.h"
 #include "midi/note_receive.h"
-#include "report/results.h"
+#include "report/report.h"
 #include "ui/panel.h"
 #include "ui/text_pane.h"
 #include "ui/window_ops.h"

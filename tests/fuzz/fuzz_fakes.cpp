@@ -7,7 +7,7 @@
 #include "midi/control_map.h"
 #include "midi/midi_ports.h"
 #include "midi/note_receive.h"
-#include "report/results.h"
+#include "report/report.h"
 #include "ui/panel.h"
 #include "ui/text_pane.h"
 #include "ui/window_ops.h"

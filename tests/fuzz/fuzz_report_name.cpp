@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "report/results.h"
+#include "report/report.h"
 
 namespace {
 
