@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that the program needs neither MinGW nor GCC:
 # 1. An MSVC-style toolchain (clang-cl, lld-link, llvm-rc) configures the build and gets the
-#    program's own targets only: none of the MinGW-only tests and fixtures, no -static.
+#    program's and the model checker's targets only: none of the MinGW-only tests and
+#    fixtures, no -static.
 #    There is no Windows SDK here, so this configures without linking anything.
 # 2. Every product source compiles with clang in pedantic mode with GNU extensions as
 #    errors: the portable ones natively and for Windows, the Windows ones for
@@ -31,8 +32,9 @@ targets=$(make -s -C "$build" help | sed -n 's/^\.\.\. \([A-Za-z0-9_]*\)$/\1/p' 
   grep -vxE 'all|clean|depend|edit_cache|rebuild_cache|install|list_install_components|package|package_source|test' |
   sort | tr '\n' ' ')
 echo "clang-cl configure: targets $targets"
-if [ "$targets" != "VelkAnalyser velk_core velk_driver_guard " ]; then
-  echo "expected the program's targets only (VelkAnalyser velk_core velk_driver_guard)" >&2
+expected="VelkAnalyser VelkCheck velk_check_core velk_core velk_driver_guard "
+if [ "$targets" != "$expected" ]; then
+  echo "expected the program's and the model checker's targets only ($expected)" >&2
   exit 1
 fi
 if grep -q -- "-static\|-mwindows" "$build/CMakeFiles/VelkAnalyser.dir/link.txt"; then
@@ -48,7 +50,7 @@ windows=(--target=x86_64-w64-mingw32 -nostdinc -isystem "$gcc_dir/include/c++"
   -isystem "$gcc_dir/include/c++/x86_64-w64-mingw32" -isystem "$gcc_dir/include/c++/backward"
   -isystem "$resource_dir/include" -isystem /usr/x86_64-w64-mingw32/include
   -DWIN32_LEAN_AND_MEAN -DNOMINMAX -Iresources)
-strict=(-fsyntax-only -pedantic-errors -Werror=gnu -Wall -Wextra -I.)
+strict=(-fsyntax-only -pedantic-errors -Werror=gnu -Wall -Wextra -I. -I"$build/generated")
 portable=$(ls app/*.cpp config/*.cpp midi/*.cpp audio/*.cpp ui/*.cpp report/*.cpp |
   grep -vE '_(win32|posix)\.cpp$')
 win32=$(ls app/*_win32.cpp config/*_win32.cpp midi/*_win32.cpp audio/*_win32.cpp \
