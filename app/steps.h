@@ -24,6 +24,20 @@ constexpr int stepNumber(int step) {
   return step + 1;
 }
 
+// The numbers a settings file may use: "test1" .. "test8".
+constexpr int kFirstStepNumber = stepNumber(kStepOpening);
+constexpr int kLastStepNumber = stepNumber(kStepClosing);
+
+// The position of a step number read from a settings key ("test3", "text3_1"); it names a step
+// only when isStep holds for it.
+constexpr int stepOfNumber(int number) {
+  return number - 1;
+}
+
+constexpr bool isStep(int step) {
+  return step >= kStepOpening && step < kStepCount;
+}
+
 // Steps 3 to 5: the MIDI tests, whose pages each test a set of channels.
 constexpr bool isMidiTestStep(int step) {
   return step == kStepNoteTest || step == kStepControllerTest || step == kStepNoteRxTest;

@@ -2,6 +2,7 @@
 // other controls shown on the same page.
 #include <cstdint>
 
+#include "app/steps.h"
 #include "check/model_check.h"
 #include "midi/control_map.h"
 
@@ -12,10 +13,10 @@ namespace {
 std::vector<uint64_t> pageMasks(const ModelCheck& model, bool note) {
   std::vector<uint64_t> masks(kControlCount, 0);
   for (const StepView& step : model.steps) {
-    if ((step.step == 4) == note) {
+    if ((step.step == kStepControllerTest) == note) {
       continue;
     }
-    const int base = step.step == 5 ? 32 : 0;
+    const int base = step.step == kStepNoteRxTest ? 32 : 0;
     for (size_t p = 0; p < step.pages.size(); ++p) {
       for (int index : step.pages[p].underTest) {
         masks[index] |= uint64_t{1} << (base + p);
@@ -26,9 +27,9 @@ std::vector<uint64_t> pageMasks(const ModelCheck& model, bool note) {
 }
 
 std::string pageOfBit(const ModelCheck& model, bool note, int bit) {
-  const int stepNumber = bit >= 32 ? 5 : (note ? 3 : 4);
+  const int wanted = bit >= 32 ? kStepNoteRxTest : (note ? kStepNoteTest : kStepControllerTest);
   for (const StepView& step : model.steps) {
-    if (step.step == stepNumber) {
+    if (step.step == wanted) {
       return step.pages[bit % 32].key;
     }
   }

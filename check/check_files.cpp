@@ -8,6 +8,7 @@
 
 #include "config/page_keys.h"
 #include "audio/loop_sample.h"
+#include "app/steps.h"
 #include "check/model_check.h"
 #include "check/wave_layout.h"
 #include "config/device_select.h"
@@ -77,7 +78,7 @@ void checkBitmaps(ModelCheck& model) {
                  ": the three panel pictures must share one size");
     }
   }
-  if (!stepEnabled(model, 7)) {
+  if (!stepEnabled(model, kStepAudioIn)) {
     return;  // the meters show only in the audio input step
   }
   const BmpImage& on = model.meterOn;
@@ -95,7 +96,7 @@ void checkBitmaps(ModelCheck& model) {
 
 // The audio steps play the loop only when the profile names a driver and a step is left on.
 void checkLoop(ModelCheck& model) {
-  if (!stepEnabled(model, 6) && !stepEnabled(model, 7)) {
+  if (!stepEnabled(model, kStepAudioOut) && !stepEnabled(model, kStepAudioIn)) {
     return;
   }
   const std::string value = rawValue(model, "audio", "loop");

@@ -1,5 +1,6 @@
 // The window's children: the panel picture with its frame, the meters, the text pane and
 // the two buttons, inside the client area and clear of each other.
+#include "app/steps.h"
 #include "check/model_check.h"
 
 namespace {
@@ -60,7 +61,7 @@ void checkLayout(ModelCheck& model) {
          "Bitmap_left",
          {s.bitmapLeft - 1, s.bitmapTop - 1, model.off.width + 2, model.off.height + 2}});
   }
-  if (model.meterOff.loaded && stepEnabled(model, 7)) {
+  if (model.meterOff.loaded && stepEnabled(model, kStepAudioIn)) {
     children.push_back({"the meters",
                         "background",
                         "Meter_left",

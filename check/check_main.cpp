@@ -97,10 +97,10 @@ static std::vector<std::string> pageLines(const ModelCheck& model) {
         line += ':';
         line += std::to_string(page.line);
       }
-      line += std::string(": page: step ") + std::to_string(step.step) + " " + page.key + " (" +
-              pageChannelsText(page) + "): " + std::to_string(page.underTest.size()) +
-              (step.step == stepNumber(kStepControllerTest) ? " controllers" : " notes") +
-              " under test";
+      line += std::string(": page: step ") + std::to_string(stepNumber(step.step)) + " " +
+              page.key + " (" + pageChannelsText(page) +
+              "): " + std::to_string(page.underTest.size()) +
+              (step.step == kStepControllerTest ? " controllers" : " notes") + " under test";
       for (size_t k = 0; k < page.underTest.size(); ++k) {
         line += (k == 0 ? ": " : " ") + controlKey(page.underTest[k]);
       }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "app/steps.h"
 #include "config/page_keys.h"
 #include "check/model_check.h"
 #include "config/device_select.h"
@@ -31,16 +32,21 @@ std::string keyList(const std::vector<int>& indices, size_t limit = 8) {
   return text;
 }
 
-int stepLine(const ModelCheck& model, int stepNumber) {
-  return lineOf(model.ini, "sequence", "test" + std::to_string(stepNumber));
+// The [sequence] key that enables a step: "test3".
+std::string testKey(int step) {
+  return "test" + std::to_string(stepNumber(step));
+}
+
+int stepLine(const ModelCheck& model, int step) {
+  return lineOf(model.ini, "sequence", testKey(step));
 }
 
 int pageLine(const ModelCheck& model, const PageView& page) {
   return page.line > 0 ? page.line : stepLine(model, page.step);
 }
 
-const char* kindWord(int stepNumber, bool plural) {
-  if (stepNumber == 4) {
+const char* kindWord(int step, bool plural) {
+  if (step == kStepControllerTest) {
     return plural ? "controllers" : "controller";
   }
   return plural ? "notes" : "note";
@@ -48,7 +54,7 @@ const char* kindWord(int stepNumber, bool plural) {
 
 // Why a page leaves some of its controls no way to pass.
 std::string stuckReason(const StepView& step, const PageView& page) {
-  if (step.step == 5) {
+  if (step.step == kStepNoteRxTest) {
     const int first = page.cannotPass.front();
     // The lowest receive note the page does not test is flashed first and never passes.
     int blocker = -1;
@@ -70,20 +76,20 @@ std::string stuckReason(const StepView& step, const PageView& page) {
 
 std::string neverReason(const StepView& step, int index) {
   if (index < kAnyChannelCount) {
-    return "every page of step " + std::to_string(step.step) +
+    return "every page of step " + std::to_string(stepNumber(step.step)) +
            " names a channel, so none tests the any-channel entries";
   }
-  return "no page of step " + std::to_string(step.step) + " tests channel " +
+  return "no page of step " + std::to_string(stepNumber(step.step)) + " tests channel " +
          std::to_string(channelOfIndex(index));
 }
 
 void checkStepPages(ModelCheck& model, const StepView& step, bool noReceiveNotes) {
   for (const PageView& page : step.pages) {
     if (page.underTest.empty()) {
-      if (!(step.step == 5 && noReceiveNotes)) {
+      if (!(step.step == kStepNoteRxTest && noReceiveNotes)) {
         report(model, Severity::Warning, "page-empty", "text", page.key,
-               "page " + pageName(page) + " of step " + std::to_string(step.step) + " puts no " +
-                   kindWord(step.step, false) + " under test: it passes at once",
+               "page " + pageName(page) + " of step " + std::to_string(stepNumber(step.step)) +
+                   " puts no " + kindWord(step.step, false) + " under test: it passes at once",
                pageLine(model, page));
       }
       continue;
@@ -98,51 +104,54 @@ void checkStepPages(ModelCheck& model, const StepView& step, bool noReceiveNotes
     }
   }
   for (int index : step.neverUnderTest) {
-    reportControl(model, Severity::Error, "never-tested", step.step != 4, index,
-                  controlAddress(step.step != 4, index) + " is never under test in step " +
-                      std::to_string(step.step) + ": " + neverReason(step, index) +
+    const bool note = step.step != kStepControllerTest;
+    reportControl(model, Severity::Error, "never-tested", note, index,
+                  controlAddress(note, index) + " is never under test in step " +
+                      std::to_string(stepNumber(step.step)) + ": " + neverReason(step, index) +
                       "; it can never pass");
   }
 }
 
-std::string pageValue(int stepNumber, int page) {
+std::string pageValue(int step, int page) {
   char value[kValueCapacity];
-  readPageValue(stepNumber - 1, page, value, sizeof value);
+  readPageValue(step, page, value, sizeof value);
   return value;
 }
 
-std::string pageKey(int stepNumber, int page) {
-  return "text" + std::to_string(stepNumber) +
+std::string pageKey(int step, int page) {
+  return "text" + std::to_string(stepNumber(step)) +
          (page < 0 ? std::string() : "_" + std::to_string(page + 1));
 }
 
 void checkPagesShown(ModelCheck& model) {
-  for (int stepNumber = 1; stepNumber <= 8; ++stepNumber) {
+  for (int step = kStepOpening; step < kStepCount; ++step) {
     int firstGap = -1;
     for (int page = 0; page < kMaxPages; ++page) {
-      const bool set = !pageValue(stepNumber, page).empty();
+      const bool set = !pageValue(step, page).empty();
       if (!set) {
         if (firstGap < 0) {
           firstGap = page;
         }
         continue;
       }
-      const std::string key = pageKey(stepNumber, page);
-      if (stepNumber >= 3 && stepNumber <= 5 && firstGap >= 0) {
+      const std::string key = pageKey(step, page);
+      if (isMidiTestStep(step) && firstGap >= 0) {
         report(model, Severity::Warning, "page-gap", "text", key,
-               "never shown: " + pageKey(stepNumber, firstGap) +
+               "never shown: " + pageKey(step, firstGap) +
                    " is missing, and a step's pages end at the first missing one");
-      } else if ((stepNumber == 1 && page > 0) || stepNumber == 2 || stepNumber == 8) {
+      } else if ((step == kStepOpening && page > 0) || step == kStepMidiLink ||
+                 step == kStepClosing) {
         report(model, Severity::Warning, "page-unused", "text", key,
-               "never shown: step " + std::to_string(stepNumber) +
-                   (stepNumber == 1 ? " shows only text1_1" : " has no pages") +
+               "never shown: step " + std::to_string(stepNumber(step)) +
+                   (step == kStepOpening ? " shows only " + pageKey(kStepOpening, 0)
+                                         : std::string(" has no pages")) +
                    ", and its button ends the step");
       }
     }
   }
-  if (!pageValue(1, -1).empty() && !pageValue(1, 0).empty()) {
-    report(model, Severity::Warning, "page-unused", "text", "text1",
-           "never shown: at start the station shows text1_1 instead");
+  if (!pageValue(kStepOpening, -1).empty() && !pageValue(kStepOpening, 0).empty()) {
+    report(model, Severity::Warning, "page-unused", "text", pageKey(kStepOpening, -1),
+           "never shown: at start the station shows " + pageKey(kStepOpening, 0) + " instead");
   }
 }
 
@@ -165,15 +174,15 @@ bool leadingPrefix(const std::string& value, int& number) {
 }
 
 void checkPrefixes(ModelCheck& model) {
-  for (int stepNumber = 1; stepNumber <= 8; ++stepNumber) {
+  for (int step = kStepOpening; step < kStepCount; ++step) {
     for (int page = -1; page < kMaxPages; ++page) {
-      const std::string value = pageValue(stepNumber, page);
+      const std::string value = pageValue(step, page);
       int number = 0;
       if (value.empty() || !leadingPrefix(value, number)) {
         continue;
       }
-      const std::string key = pageKey(stepNumber, page);
-      const bool filtered = stepNumber >= 3 && stepNumber <= 5;
+      const std::string key = pageKey(step, page);
+      const bool filtered = isMidiTestStep(step);
       if (number < 1 || number > 16) {
         if (filtered) {
           report(model, Severity::Warning, "channel-prefix", "text", key,
@@ -184,7 +193,7 @@ void checkPrefixes(ModelCheck& model) {
         }
       } else if (!filtered) {
         report(model, Severity::Note, "prefix-ignored", "text", key,
-               "the channel prefix has no effect in step " + std::to_string(stepNumber) +
+               "the channel prefix has no effect in step " + std::to_string(stepNumber(step)) +
                    ": only steps 3 to 5 test by channel");
       }
     }
@@ -195,13 +204,15 @@ void checkAudioSteps(ModelCheck& model) {
   if (!model.audioWarning) {
     return;
   }
-  const int test6 = readProfileInt(settingsPath, "sequence", "test6", 1);
-  const int line = test6 != 0 ? stepLine(model, 6) : stepLine(model, 7);
-  report(model, Severity::Warning, "audio-no-driver", "sequence", test6 != 0 ? "test6" : "test7",
+  // The warning points at the first audio step the settings file enables.
+  const bool outEnabled =
+      readProfileInt(settingsPath, "sequence", testKey(kStepAudioOut).c_str(), 1) != 0;
+  const int step = outEnabled ? kStepAudioOut : kStepAudioIn;
+  report(model, Severity::Warning, "audio-no-driver", "sequence", testKey(step),
          "the audio steps are enabled but profile " + model.profile +
              " names no audio driver: the station warns \"There was an error initialising the "
              "ASIO driver\" at every start and skips steps 6 and 7",
-         line);
+         stepLine(model, step));
 }
 
 }  // namespace
@@ -211,13 +222,13 @@ void checkSequence(ModelCheck& model) {
   for (int i = 0; i < kControlCount; ++i) {
     receiveNotes += isDefined(true, i) && controlMap.receiveFlag[i] != 0 ? 1 : 0;
   }
-  if (!stepEnabled(model, 5) && receiveNotes > 0) {
-    report(model, Severity::Warning, "rx-without-step5", "sequence", "test5",
+  if (!stepEnabled(model, kStepNoteRxTest) && receiveNotes > 0) {
+    report(model, Severity::Warning, "rx-without-step5", "sequence", testKey(kStepNoteRxTest),
            std::to_string(receiveNotes) +
                " notes have a receive flag, but step 5 is disabled: their LEDs are never tested");
   }
-  if (stepEnabled(model, 5) && receiveNotes == 0) {
-    report(model, Severity::Warning, "rx-none", "sequence", "test5",
+  if (stepEnabled(model, kStepNoteRxTest) && receiveNotes == 0) {
+    report(model, Severity::Warning, "rx-none", "sequence", testKey(kStepNoteRxTest),
            "step 5 runs, but no note has a receive flag: it passes at once");
   }
   for (const StepView& step : model.steps) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "app/steps.h"
 #include "check/model_check.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"
@@ -290,12 +291,13 @@ bool isReadKey(const std::string& section, const std::string& key, std::string& 
   }
   if (name == "sequence") {
     if (splitNumberedKey(key, "test", first, second, hasSecond) && !hasSecond &&
-        isPlainNumber(withoutBlanks(key).substr(4), 1, 8) && key.size() == 4 + first.size()) {
+        isPlainNumber(withoutBlanks(key).substr(4), kFirstStepNumber, kLastStepNumber) &&
+        key.size() == 4 + first.size()) {
       return true;
     }
     explain = "the station reads test1 .. test8";
     if (splitNumberedKey(key, "test", first, second, hasSecond) && !hasSecond &&
-        std::stoi(first) >= 1 && std::stoi(first) <= 8) {
+        isStep(stepOfNumber(std::stoi(first)))) {
       explain = "the station reads test" + trimmedNumber(first);
     }
     return false;
@@ -306,15 +308,15 @@ bool isReadKey(const std::string& section, const std::string& key, std::string& 
     if (splitNumberedKey(key, stem, first, second, hasSecond)) {
       const bool exact =
           foldProfileCase(key) == stem + first + (hasSecond ? "_" + second : std::string());
-      const int step = std::stoi(first);
+      const int step = stepOfNumber(std::stoi(first));
       const int page = hasSecond ? std::stoi(second) : 0;
       const bool pageRead =
-          name == "text" ? page >= 1 && page <= 16 : (step == 6 || step == 7) && page >= 1;
-      if (exact && isPlainNumber(first, 1, 8) &&
+          name == "text" ? page >= 1 && page <= 16 : isAudioStep(step) && page >= 1;
+      if (exact && isPlainNumber(first, kFirstStepNumber, kLastStepNumber) &&
           (!hasSecond || (isPlainNumber(second, 1, 9999) && pageRead))) {
         return true;
       }
-      if (step < 1 || step > 8) {
+      if (!isStep(step)) {
         explain = std::string("steps are 1..8");
       } else if (hasSecond && !pageRead) {
         explain =

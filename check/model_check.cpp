@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/sequence.h"
+#include "app/steps.h"
 #include "check/station_stubs.h"
 #include "config/device_select.h"
 #include "midi/control_map.h"
@@ -68,8 +69,8 @@ int controlLine(const ModelCheck& model, bool note, int index) {
   return lineOf(model.ini, note ? "notes" : "controllers", controlKey(index));
 }
 
-bool stepEnabled(const ModelCheck& model, int stepNumber) {
-  return model.loaded.sequenceFlags[stepNumber - 1] != 0;
+bool stepEnabled(const ModelCheck& model, int step) {
+  return model.loaded.sequenceFlags[step] != 0;
 }
 
 void report(ModelCheck& model, Severity severity, const char* check, const std::string& section,
@@ -107,8 +108,8 @@ static bool anyChannelEntryReachable(bool note, int number) {
 }
 
 static void fillPage(const ModelCheck& model, PageView& view) {
-  const bool note = view.step != 4;
-  const bool receiveOnly = view.step == 5;
+  const bool note = view.step != kStepControllerTest;
+  const bool receiveOnly = view.step == kStepNoteRxTest;
   view.anyChannel = channelFilter.selectedChannel.get() < 0;
   for (int c = 0; c < kChannelCount; ++c) {
     view.channels[c] = channelFilter.channelEnabled[c].get() != 0;
@@ -132,11 +133,11 @@ static void fillPage(const ModelCheck& model, PageView& view) {
 
 static void buildStepViews(ModelCheck& model) {
   model.steps.clear();
-  for (int step = 3; step <= 5; ++step) {
+  for (int step = kStepNoteTest; step <= kStepNoteRxTest; ++step) {
     StepView view;
     view.step = step;
     view.enabled = stepEnabled(model, step);
-    currentStep.set(step - 1);
+    currentStep.set(step);
     const int pages = pageCount();
     std::vector<bool> tested(kControlCount, false);
     for (int page = -1; page < pages; ++page) {
@@ -145,7 +146,7 @@ static void buildStepViews(ModelCheck& model) {
       PageView pageView;
       pageView.step = step;
       pageView.page = page;
-      pageView.key = "text" + std::to_string(step) +
+      pageView.key = "text" + std::to_string(stepNumber(step)) +
                      (page < 0 ? std::string() : "_" + std::to_string(page + 1));
       pageView.line = lineOf(model.ini, "text", pageView.key);
       pageView.prefix = channelPrefix(page) + 1;
@@ -155,9 +156,10 @@ static void buildStepViews(ModelCheck& model) {
       }
       view.pages.push_back(std::move(pageView));
     }
-    const bool note = step != 4;
+    const bool note = step != kStepControllerTest;
     for (int i = 0; i < kControlCount; ++i) {
-      if (isDefined(note, i) && (step != 5 || controlMap.receiveFlag[i] != 0) && !tested[i]) {
+      if (isDefined(note, i) && (step != kStepNoteRxTest || controlMap.receiveFlag[i] != 0) &&
+          !tested[i]) {
         view.neverUnderTest.push_back(i);
       }
     }

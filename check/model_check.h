@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/steps.h"
 #include "check/bmp_image.h"
 #include "check/findings.h"
 #include "check/ini_document.h"
@@ -15,8 +16,8 @@
 
 // One page of a MIDI step and what its channel filter puts under test.
 struct PageView {
-  int step = 0;   // step number 3..5
-  int page = -1;  // -1: the step's own text; 0..15: text<s>_<page + 1>
+  int step = kStepNoteTest;  // a MIDI test step's position (isMidiTestStep)
+  int page = -1;             // -1: the step's own text; 0..15: text<s>_<page + 1>
   std::string key;
   int line = 0;
   int prefix = 0;           // channel 1..16 the page claims, 0 for none
@@ -27,7 +28,7 @@ struct PageView {
 };
 
 struct StepView {
-  int step = 0;  // 3..5
+  int step = kStepNoteTest;  // a MIDI test step's position (isMidiTestStep)
   bool enabled = false;
   std::vector<PageView> pages;
   std::vector<int> neverUnderTest;  // defined controls of the step no page tests
@@ -70,7 +71,7 @@ int controlLine(const ModelCheck& model, bool note, int index);
 std::string rectText(const ControlRect& rect);
 // "any channel, channels 3-16"
 std::string pageChannelsText(const PageView& page);
-bool stepEnabled(const ModelCheck& model, int stepNumber);
+bool stepEnabled(const ModelCheck& model, int step);
 bool isDefined(bool note, int index);
 // Whether the station reads key in [section] of a settings file; when not, why, in explain.
 bool isReadKey(const std::string& section, const std::string& key, std::string& explain);

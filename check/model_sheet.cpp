@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/steps.h"
 #include "check/png_writer.h"
 #include "midi/control_map.h"
 
@@ -43,7 +44,7 @@ const char* kindClass(bool note, int index) {
 }
 
 std::string pageId(const PageView& page) {
-  return std::to_string(page.step) + ":" + std::to_string(page.page);
+  return std::to_string(stepNumber(page.step)) + ":" + std::to_string(page.page);
 }
 
 std::string picture(const BmpImage& image, const char* name, bool shown) {
@@ -68,7 +69,7 @@ std::string outlines(const ModelCheck& model) {
   for (bool note : {false, true}) {  // notes on top: they are the smaller controls
     std::vector<std::string> pagesOf(kControlCount), neverOf(kControlCount);
     for (const StepView& step : model.steps) {
-      if ((step.step == 4) == note) {
+      if ((step.step == kStepControllerTest) == note) {
         continue;
       }
       for (const PageView& page : step.pages) {
@@ -77,7 +78,8 @@ std::string outlines(const ModelCheck& model) {
         }
       }
       for (int index : step.neverUnderTest) {
-        neverOf[index] += (neverOf[index].empty() ? "" : " ") + std::to_string(step.step);
+        neverOf[index] +=
+            (neverOf[index].empty() ? "" : " ") + std::to_string(stepNumber(step.step));
       }
     }
     for (int i = 0; i < kControlCount; ++i) {
@@ -106,8 +108,10 @@ std::string outlines(const ModelCheck& model) {
 std::string pageViews(const ModelCheck& model) {
   std::string html = "<div class=\"views\"><h3>Pages of the MIDI steps</h3>\n";
   for (const StepView& step : model.steps) {
-    const char* kind = step.step == 4 ? "controllers" : step.step == 5 ? "LED notes" : "notes";
-    html += "<div class=\"step\"><h4>Step " + std::to_string(step.step) +
+    const char* kind = step.step == kStepControllerTest ? "controllers"
+                       : step.step == kStepNoteRxTest   ? "LED notes"
+                                                        : "notes";
+    html += "<div class=\"step\"><h4>Step " + std::to_string(stepNumber(step.step)) +
             (step.enabled ? "" : " (disabled)") + "</h4>\n";
     for (const PageView& page : step.pages) {
       std::string tested;
@@ -115,7 +119,7 @@ std::string pageViews(const ModelCheck& model) {
         tested += (k == 0 ? "" : " ") + controlKey(page.underTest[k]);
       }
       html += "<button class=\"page-view\" data-id=\"" + pageId(page) + "\" data-step=\"" +
-              std::to_string(step.step) + "\"><b>" + escape(page.key) + "</b> " +
+              std::to_string(stepNumber(step.step)) + "\"><b>" + escape(page.key) + "</b> " +
               escape(pageChannelsText(page)) + ": " + std::to_string(page.underTest.size()) + " " +
               kind + " under test" +
               (page.cannotPass.empty()

@@ -1,5 +1,6 @@
 #include "check/report_json.h"
 
+#include "app/steps.h"
 #include "midi/control_map.h"
 
 using nlohmann::json;
@@ -50,7 +51,7 @@ json modelJson(const ModelCheck& model) {
     for (const PageView& page : step.pages) {
       pages.push_back(pageJson(page));
     }
-    steps.push_back({{"step", step.step},
+    steps.push_back({{"step", stepNumber(step.step)},
                      {"enabled", step.enabled},
                      {"pages", pages},
                      {"neverUnderTest", keys(step.neverUnderTest)}});

@@ -28,7 +28,7 @@ static void readRectangle(const char* key, ControlRect& rect) {
 }
 
 static void readSequenceFlags() {
-  for (int step = 0; step < kStepCount; ++step) {
+  for (int step = kStepOpening; step < kStepCount; ++step) {
     char key[16];
     snprintf(key, sizeof key, "test%d", stepNumber(step));
     settings.sequenceFlags[step] = readInt("sequence", key, 1);

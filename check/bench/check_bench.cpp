@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/steps.h"
 #include "check/check_run.h"
 #include "midi/control_map.h"
 
@@ -73,10 +74,11 @@ fs::path writeFullMap() {
     }
   }
   ini << "[text]\r\n";
-  for (int step = 3; step <= 5; ++step) {
-    ini << "text" << step << "=Full\\page.txt\r\n";
-    for (int page = 1; step < 5 && page <= 16; ++page) {
-      ini << "text" << step << "_" << page << "=" << page << ",Full\\page.txt\r\n";
+  // Every page of the note and controller tests, and the LED test's own text.
+  for (int step = kStepNoteTest; step <= kStepNoteRxTest; ++step) {
+    ini << "text" << stepNumber(step) << "=Full\\page.txt\r\n";
+    for (int page = 1; step != kStepNoteRxTest && page <= 16; ++page) {
+      ini << "text" << stepNumber(step) << "_" << page << "=" << page << ",Full\\page.txt\r\n";
     }
   }
   std::ofstream(root / "Full" / "page.txt", std::ios::binary) << "Press every control.\r\n";

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/sequence.h"
+#include "app/steps.h"
 #include "config/device_select.h"
 #include "config/settings.h"
 #include "fuzz_fakes.h"
@@ -170,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   loadSettings();
 
   const std::string& words = parts[1];
-  currentStep.set(byteAt(words, 0) % 9);
+  currentStep.set(byteAt(words, 0) % (kFinishedStep + 1));  // every step, and the run over
   currentPage.set(byteAt(words, 1) % 18 - 1);
   currentRxIndex.set(static_cast<int16_t>((byteAt(words, 2) | byteAt(words, 3) << 8) % 2177 - 1));
   setChannelFilter((byteAt(words, 4) & 1) != 0);

@@ -12,6 +12,7 @@
 
 #include "config/page_keys.h"
 #include "app/sequence.h"
+#include "app/steps.h"
 #include "config/device_select.h"
 #include "config/settings.h"
 #include "fuzz_fakes.h"
@@ -138,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::snprintf(exeFolder, sizeof exeFolder, "%s", scratchFolder().c_str());
 
   const std::string& control = parts[3];
-  currentStep.set(byteAt(control, 0) % 10);
+  currentStep.set(byteAt(control, 0) % (kFinishedStep + 2));  // also one past the run's end
   currentPage.set(byteAt(control, 1) % 18 - 1);
   currentPair.set(byteAt(control, 2) % 20);
   int32_t tempo = 0;

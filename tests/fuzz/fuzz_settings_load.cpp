@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "app/steps.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/profile.h"
@@ -124,13 +125,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool noDriver = asioDriverName[0] == '\0';
   FUZZ_CHECK(fuzzFakes.audioWarnings == 0 || (fuzzFakes.audioWarnings == 1 && noDriver));
   if (noDriver) {
-    FUZZ_CHECK(settings.sequenceFlags[5] == 0 && settings.sequenceFlags[6] == 0);
+    FUZZ_CHECK(settings.sequenceFlags[kStepAudioOut] == 0 &&
+               settings.sequenceFlags[kStepAudioIn] == 0);
   }
-  for (int step = 0; step < kStepCount; ++step) {
-    const std::string key = "test" + std::to_string(step + 1);
+  for (int step = kStepOpening; step < kStepCount; ++step) {
+    const std::string key = "test" + std::to_string(stepNumber(step));
     char value[kValueCapacity];
     readProfileString(settingsPath, "sequence", key.c_str(), value, sizeof value);
-    const bool disabledByAudioRule = noDriver && (step == 5 || step == 6);
+    const bool disabledByAudioRule = noDriver && isAudioStep(step);
     if (value[0] == '\0' && !disabledByAudioRule) {
       FUZZ_CHECK(settings.sequenceFlags[step] == 1);
     }
