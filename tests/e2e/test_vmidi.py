@@ -123,6 +123,7 @@ def test_pong_waits_for_callbacks_and_stop_does_not_deadlock(client):
     assert c("open-in-sync Velk X1") == "OK 0" and c("start") == "OK"
     c.process.stdin.write(b"sleep 400\n")  # main thread busy, not handling sent messages
     c.process.stdin.flush()
+    assert c.lines.get(timeout=20) == "SLEEPING"
     sent = time.monotonic()
     unit.send(0x7F3C90)
     unit.ping()
