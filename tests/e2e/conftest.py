@@ -10,9 +10,9 @@ from pathlib import Path
 import pytest
 
 from harness import Display, ExeFolder, Probe, VirtualUnit, Wine
+from harness.vmidi import UNIT_NAME
 
 ROOT = Path(__file__).resolve().parents[2]
-UNIT_NAME = "Velk Test Unit"
 
 
 @pytest.fixture(scope="session")
@@ -29,6 +29,12 @@ def fixture_exe(build_dir):
             pytest.fail("%s is not built (cmake --build %s)" % (path, build_dir))
         return path
     return find
+
+
+@pytest.fixture(scope="session")
+def asio_dll(build_dir):
+    """The loopback ASIO driver, registered by harness.asio.register."""
+    return build_dir / "tests" / "fixtures" / "asio_loopback" / "asio_loopback.dll"
 
 
 @pytest.fixture(scope="session")

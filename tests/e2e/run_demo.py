@@ -17,14 +17,15 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from harness import Display, Probe, Program, VirtualUnit, Wine  # noqa: E402
 from harness.asio import Driver, register  # noqa: E402
-from harness.operator import Model, Operator, note_off, note_on, sweep  # noqa: E402
+from harness import midi  # noqa: E402
+from harness.facts import LAUNCHER, PROGRAM_NAME, WINDOW_CLASS  # noqa: E402
+from harness.operator import DemoControls, Operator, note_off, note_on, sweep  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 DEMO = ROOT / "demo"
 MODEL = DEMO / "VelkDJ2"
 CONTROLS = MODEL / "controls.json"
-DEMO_CHANNELS = 4
-WINDOW_CLASS = "VELKANALYSER"  # the demo sound card: two output pairs and two input pairs
+DEMO_CHANNELS = 4  # the demo sound card: two output pairs and two input pairs
 
 
 def lay_out_station(build_dir, station):
@@ -33,7 +34,7 @@ def lay_out_station(build_dir, station):
         shutil.rmtree(station)
     station.mkdir(parents=True)
     shutil.copy(build_dir / "VelkAnalyser.exe", station)
-    shutil.copy(DEMO / "Velk Analyser.ini", station)
+    shutil.copy(DEMO / LAUNCHER, station)
     shutil.copytree(MODEL, station / MODEL.name)
     return station / "VelkAnalyser.exe"
 
@@ -95,7 +96,7 @@ MANUAL_HELP = """Commands (channels 1..16; an any-channel control takes any chan
 
 def manual_run(unit):
     unit.wait_event("IN", 0, "START", timeout=60)
-    print("Velk Analyser is running with the virtual unit.")
+    print("%s is running with the virtual unit." % PROGRAM_NAME)
     print(MANUAL_HELP)
     for line in sys.stdin:
         words = line.split()
@@ -111,11 +112,11 @@ def manual_run(unit):
             unit.send_many(sweep(control))
         elif command == "clock":
             bpm = args[0] if args else 120
-            unit.send_many([0xFA])
+            unit.send_many([midi.START])
             for i in range(97):
-                unit.send(0xF8, ts=int(1000 + i * 60000.0 / (bpm * 24)))
+                unit.send(midi.CLOCK, ts=int(1000 + i * 60000.0 / (bpm * 24)))
         elif command == "loop":
-            unit.send_many([0x90 | 60 << 8 | 64 << 16] * 2)
+            unit.send_many([midi.note_on(1, 60)] * 2)
         elif command == "leds":
             print(" ".join("%06X" % w for w in unit.output_words()) or "(none)")
         elif command == "quit":
@@ -142,7 +143,7 @@ def main():
     prepare_prefix(build_dir, args.prefix.resolve())
 
     controls = json.loads(CONTROLS.read_text())
-    model = Model(CONTROLS)
+    model = DemoControls(CONTROLS)
     display = Display(None if args.headless else os.environ.get("DISPLAY"))
     wine = Wine(args.prefix.resolve(), display, out_dir / "wine-logs")
     unit = VirtualUnit.named(model.port_name)
@@ -160,7 +161,7 @@ def main():
             else:
                 report = scripted_run(model, unit, probe, display, out_dir, controls)
                 code = program.wait(timeout=30)
-                print("Velk Analyser ended with exit code %d" % code)
+                print("%s ended with exit code %d" % (PROGRAM_NAME, code))
     finally:
         unit.close()
         wine.stop()

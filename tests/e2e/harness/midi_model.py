@@ -6,6 +6,7 @@ control's rectangle tells its state: red untested, green passed, blue not under 
 import ctypes
 from collections import namedtuple
 
+from . import midi
 from .wine import wait_until
 
 UNIT_PROFILE = "Unit"
@@ -16,8 +17,6 @@ RED = (255, 0, 0)
 GREEN = (0, 255, 0)
 PANEL_ORIGIN = (10, 10)  # Bitmap_left, Bitmap_top
 PANEL_SIZE = (400, 300)
-TEXT_PANE = 112
-CONTINUE_BUTTON = 110
 
 # [notes]: key -> x, y, width, height, receive flag. Any-channel entries ("60") and entries
 # on channel 1 ("0:1") and channel 2 ("10:2"); every other one is a receive target.
@@ -43,22 +42,20 @@ CONTROLLERS = {
 def note_on(key, velocity=0x40, channel=None):
     """Note-on word for a [notes] key; an any-channel key takes `channel` (1..16)."""
     number, key_channel = _address(key, channel)
-    return 0x90 | (key_channel - 1) | number << 8 | velocity << 16
+    return midi.note_on(key_channel, number, velocity)
 
 
 def note_off(key, velocity=0x40, channel=None):
     number, key_channel = _address(key, channel)
-    return 0x80 | (key_channel - 1) | number << 8 | velocity << 16
+    return midi.note_off(key_channel, number, velocity)
 
 
 def control_change(key, value, channel=None):
     number, key_channel = _address(key, channel)
-    return 0xB0 | (key_channel - 1) | number << 8 | value << 16
+    return midi.control_change(key_channel, number, value)
 
 
-def pitch_bend(channel, value, low=0):
-    """Pitch bend on channel 1..16: `low` the first data byte, `value` the second."""
-    return 0xE0 | (channel - 1) | low << 8 | value << 16
+pitch_bend = midi.pitch_bend
 
 
 def _address(key, channel):
