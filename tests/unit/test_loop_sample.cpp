@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "temp_folder.h"
 
 namespace {
 
@@ -102,18 +102,19 @@ Bytes wave(const Format& f, const Bytes& data) {
   return riff(chunks);
 }
 
-class LoopSampleTest : public ::testing::Test {
+class LoopSampleTest : public TempFolderTest {
  protected:
   void TearDown() override {
     freeLoopSample();
-    std::remove(path_.c_str());
+    TempFolderTest::TearDown();
   }
   void load(const Bytes& file) {
-    FILE* out = std::fopen(path_.c_str(), "wb");
+    const std::string target = path();
+    FILE* out = std::fopen(target.c_str(), "wb");
     ASSERT_NE(nullptr, out);
     std::fwrite(file.data(), 1, file.size(), out);
     std::fclose(out);
-    loadLoopSample(path_.c_str());
+    loadLoopSample(target.c_str());
   }
   void expectRamp(int count) {
     ASSERT_EQ(count, loopSample.frameCount);
@@ -126,10 +127,7 @@ class LoopSampleTest : public ::testing::Test {
     EXPECT_EQ(0, loopSample.frameCount);
     EXPECT_EQ(nullptr, loopSample.leftSamples);
   }
-  // One file per test and process: ctest runs tests in parallel processes.
-  std::string path_ = ::testing::TempDir() + "velk_loop_" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-                      std::to_string(getpid()) + ".wav";
+  std::string path() const { return folder() + "/loop.wav"; }
 };
 
 TEST_F(LoopSampleTest, ReadsTheLeftChannelOfEveryHeaderLayout) {
@@ -265,10 +263,10 @@ TEST_F(LoopSampleTest, LoadsNothingFromForeignOrMissingFiles) {
   expectNothing();
 
   load(wave(Format{}, frames(10, 2, ramp)));
-  loadLoopSample((path_ + ".missing").c_str());  // replaces the sample loaded before
+  loadLoopSample((path() + ".missing").c_str());  // replaces the sample loaded before
   expectNothing();
 
-  loadLoopSample(::testing::TempDir().c_str());  // a folder, as an empty loop value gives
+  loadLoopSample(folder().c_str());  // a folder, as an empty loop value gives
   expectNothing();
 }
 
