@@ -25,92 +25,92 @@ ptrdiff_t vtableOffset(Member member) {
 
 TEST(AsioAbi, VtableSlotsStandWhereDriversPutThem) {
   static_assert(sizeof(void*) == 8, "the expected offsets are those of x64");
-  EXPECT_EQ(0x00, vtableOffset(&IASIO::QueryInterface));
-  EXPECT_EQ(0x08, vtableOffset(&IASIO::AddRef));
-  EXPECT_EQ(0x10, vtableOffset(&IASIO::Release));
-  EXPECT_EQ(0x18, vtableOffset(&IASIO::init));
-  EXPECT_EQ(0x20, vtableOffset(&IASIO::getDriverName));
-  EXPECT_EQ(0x28, vtableOffset(&IASIO::getDriverVersion));
-  EXPECT_EQ(0x30, vtableOffset(&IASIO::getErrorMessage));
-  EXPECT_EQ(0x38, vtableOffset(&IASIO::start));
-  EXPECT_EQ(0x40, vtableOffset(&IASIO::stop));
-  EXPECT_EQ(0x48, vtableOffset(&IASIO::getChannels));
-  EXPECT_EQ(0x50, vtableOffset(&IASIO::getLatencies));
-  EXPECT_EQ(0x58, vtableOffset(&IASIO::getBufferSize));
-  EXPECT_EQ(0x60, vtableOffset(&IASIO::canSampleRate));
-  EXPECT_EQ(0x68, vtableOffset(&IASIO::getSampleRate));
-  EXPECT_EQ(0x70, vtableOffset(&IASIO::setSampleRate));
-  EXPECT_EQ(0x78, vtableOffset(&IASIO::getClockSources));
-  EXPECT_EQ(0x80, vtableOffset(&IASIO::setClockSource));
-  EXPECT_EQ(0x88, vtableOffset(&IASIO::getSamplePosition));
-  EXPECT_EQ(0x90, vtableOffset(&IASIO::getChannelInfo));
-  EXPECT_EQ(0x98, vtableOffset(&IASIO::createBuffers));
-  EXPECT_EQ(0xA0, vtableOffset(&IASIO::disposeBuffers));
-  EXPECT_EQ(0xA8, vtableOffset(&IASIO::controlPanel));
-  EXPECT_EQ(0xB0, vtableOffset(&IASIO::future));
-  EXPECT_EQ(0xB8, vtableOffset(&IASIO::outputReady));
+  EXPECT_EQ(vtableOffset(&IASIO::QueryInterface), 0x00);
+  EXPECT_EQ(vtableOffset(&IASIO::AddRef), 0x08);
+  EXPECT_EQ(vtableOffset(&IASIO::Release), 0x10);
+  EXPECT_EQ(vtableOffset(&IASIO::init), 0x18);
+  EXPECT_EQ(vtableOffset(&IASIO::getDriverName), 0x20);
+  EXPECT_EQ(vtableOffset(&IASIO::getDriverVersion), 0x28);
+  EXPECT_EQ(vtableOffset(&IASIO::getErrorMessage), 0x30);
+  EXPECT_EQ(vtableOffset(&IASIO::start), 0x38);
+  EXPECT_EQ(vtableOffset(&IASIO::stop), 0x40);
+  EXPECT_EQ(vtableOffset(&IASIO::getChannels), 0x48);
+  EXPECT_EQ(vtableOffset(&IASIO::getLatencies), 0x50);
+  EXPECT_EQ(vtableOffset(&IASIO::getBufferSize), 0x58);
+  EXPECT_EQ(vtableOffset(&IASIO::canSampleRate), 0x60);
+  EXPECT_EQ(vtableOffset(&IASIO::getSampleRate), 0x68);
+  EXPECT_EQ(vtableOffset(&IASIO::setSampleRate), 0x70);
+  EXPECT_EQ(vtableOffset(&IASIO::getClockSources), 0x78);
+  EXPECT_EQ(vtableOffset(&IASIO::setClockSource), 0x80);
+  EXPECT_EQ(vtableOffset(&IASIO::getSamplePosition), 0x88);
+  EXPECT_EQ(vtableOffset(&IASIO::getChannelInfo), 0x90);
+  EXPECT_EQ(vtableOffset(&IASIO::createBuffers), 0x98);
+  EXPECT_EQ(vtableOffset(&IASIO::disposeBuffers), 0xA0);
+  EXPECT_EQ(vtableOffset(&IASIO::controlPanel), 0xA8);
+  EXPECT_EQ(vtableOffset(&IASIO::future), 0xB0);
+  EXPECT_EQ(vtableOffset(&IASIO::outputReady), 0xB8);
 }
 
 TEST(AsioAbi, RecordsHaveThePublishedLayout) {
-  EXPECT_EQ(24u, sizeof(ASIOBufferInfo));
-  EXPECT_EQ(4u, offsetof(ASIOBufferInfo, channelNum));
-  EXPECT_EQ(8u, offsetof(ASIOBufferInfo, buffers));
+  EXPECT_EQ(sizeof(ASIOBufferInfo), 24u);
+  EXPECT_EQ(offsetof(ASIOBufferInfo, channelNum), 4u);
+  EXPECT_EQ(offsetof(ASIOBufferInfo, buffers), 8u);
 
-  EXPECT_EQ(52u, sizeof(ASIOChannelInfo));
-  EXPECT_EQ(16u, offsetof(ASIOChannelInfo, type));
-  EXPECT_EQ(20u, offsetof(ASIOChannelInfo, name));
+  EXPECT_EQ(sizeof(ASIOChannelInfo), 52u);
+  EXPECT_EQ(offsetof(ASIOChannelInfo, type), 16u);
+  EXPECT_EQ(offsetof(ASIOChannelInfo, name), 20u);
 
-  EXPECT_EQ(32u, sizeof(ASIOCallbacks));
-  EXPECT_EQ(0u, offsetof(ASIOCallbacks, bufferSwitch));
-  EXPECT_EQ(8u, offsetof(ASIOCallbacks, sampleRateDidChange));
-  EXPECT_EQ(16u, offsetof(ASIOCallbacks, asioMessage));
-  EXPECT_EQ(24u, offsetof(ASIOCallbacks, bufferSwitchTimeInfo));
+  EXPECT_EQ(sizeof(ASIOCallbacks), 32u);
+  EXPECT_EQ(offsetof(ASIOCallbacks, bufferSwitch), 0u);
+  EXPECT_EQ(offsetof(ASIOCallbacks, sampleRateDidChange), 8u);
+  EXPECT_EQ(offsetof(ASIOCallbacks, asioMessage), 16u);
+  EXPECT_EQ(offsetof(ASIOCallbacks, bufferSwitchTimeInfo), 24u);
 
-  EXPECT_EQ(16u, sizeof(AsioGuid));
+  EXPECT_EQ(sizeof(AsioGuid), 16u);
 }
 
 // The interface packs its records to 4 bytes: the time code ends at byte 84, not at the 88
 // that the alignment of its double would round it to, and the time record with it.
 TEST(AsioAbi, TimeRecordsArePackedToFourBytes) {
-  EXPECT_EQ(8u, sizeof(ASIOSamples));
-  EXPECT_EQ(8u, sizeof(ASIOTimeStamp));
+  EXPECT_EQ(sizeof(ASIOSamples), 8u);
+  EXPECT_EQ(sizeof(ASIOTimeStamp), 8u);
 
-  EXPECT_EQ(48u, sizeof(AsioTimeInfo));
-  EXPECT_EQ(8u, offsetof(AsioTimeInfo, systemTime));
-  EXPECT_EQ(16u, offsetof(AsioTimeInfo, samplePosition));
-  EXPECT_EQ(24u, offsetof(AsioTimeInfo, sampleRate));
-  EXPECT_EQ(32u, offsetof(AsioTimeInfo, flags));
-  EXPECT_EQ(36u, offsetof(AsioTimeInfo, reserved));
+  EXPECT_EQ(sizeof(AsioTimeInfo), 48u);
+  EXPECT_EQ(offsetof(AsioTimeInfo, systemTime), 8u);
+  EXPECT_EQ(offsetof(AsioTimeInfo, samplePosition), 16u);
+  EXPECT_EQ(offsetof(AsioTimeInfo, sampleRate), 24u);
+  EXPECT_EQ(offsetof(AsioTimeInfo, flags), 32u);
+  EXPECT_EQ(offsetof(AsioTimeInfo, reserved), 36u);
 
-  EXPECT_EQ(84u, sizeof(ASIOTimeCode));
-  EXPECT_EQ(8u, offsetof(ASIOTimeCode, timeCodeSamples));
-  EXPECT_EQ(16u, offsetof(ASIOTimeCode, flags));
-  EXPECT_EQ(20u, offsetof(ASIOTimeCode, future));
+  EXPECT_EQ(sizeof(ASIOTimeCode), 84u);
+  EXPECT_EQ(offsetof(ASIOTimeCode, timeCodeSamples), 8u);
+  EXPECT_EQ(offsetof(ASIOTimeCode, flags), 16u);
+  EXPECT_EQ(offsetof(ASIOTimeCode, future), 20u);
 
-  EXPECT_EQ(148u, sizeof(ASIOTime));
-  EXPECT_EQ(16u, offsetof(ASIOTime, timeInfo));
-  EXPECT_EQ(64u, offsetof(ASIOTime, timeCode));
+  EXPECT_EQ(sizeof(ASIOTime), 148u);
+  EXPECT_EQ(offsetof(ASIOTime, timeInfo), 16u);
+  EXPECT_EQ(offsetof(ASIOTime, timeCode), 64u);
 
   // Every record is packed, the ones holding pointers too: none is aligned beyond 4 bytes.
-  EXPECT_EQ(4u, alignof(ASIOTime));
-  EXPECT_EQ(4u, alignof(ASIOBufferInfo));
-  EXPECT_EQ(4u, alignof(ASIOCallbacks));
+  EXPECT_EQ(alignof(ASIOTime), 4u);
+  EXPECT_EQ(alignof(ASIOBufferInfo), 4u);
+  EXPECT_EQ(alignof(ASIOCallbacks), 4u);
 }
 
 TEST(AsioAbi, ConstantsHaveThePublishedValues) {
-  EXPECT_EQ(16, ASIOSTInt16LSB);
-  EXPECT_EQ(17, ASIOSTInt24LSB);
-  EXPECT_EQ(18, ASIOSTInt32LSB);
-  EXPECT_EQ(19, ASIOSTFloat32LSB);
-  EXPECT_EQ(20, ASIOSTFloat64LSB);
-  EXPECT_EQ(24, ASIOSTInt32LSB16);
-  EXPECT_EQ(27, ASIOSTInt32LSB24);
-  EXPECT_EQ(0, ASIOSTInt16MSB);
-  EXPECT_EQ(4, ASIOSTFloat64MSB);
-  EXPECT_EQ(8, ASIOSTInt32MSB16);
-  EXPECT_EQ(11, ASIOSTInt32MSB24);
-  EXPECT_EQ(7, kAsioSupportsTimeInfo);
-  EXPECT_EQ(3u, kSystemTimeValid | kSamplePositionValid);
+  EXPECT_EQ(ASIOSTInt16LSB, 16);
+  EXPECT_EQ(ASIOSTInt24LSB, 17);
+  EXPECT_EQ(ASIOSTInt32LSB, 18);
+  EXPECT_EQ(ASIOSTFloat32LSB, 19);
+  EXPECT_EQ(ASIOSTFloat64LSB, 20);
+  EXPECT_EQ(ASIOSTInt32LSB16, 24);
+  EXPECT_EQ(ASIOSTInt32LSB24, 27);
+  EXPECT_EQ(ASIOSTInt16MSB, 0);
+  EXPECT_EQ(ASIOSTFloat64MSB, 4);
+  EXPECT_EQ(ASIOSTInt32MSB16, 8);
+  EXPECT_EQ(ASIOSTInt32MSB24, 11);
+  EXPECT_EQ(kAsioSupportsTimeInfo, 7);
+  EXPECT_EQ(kSystemTimeValid | kSamplePositionValid, 3u);
 }
 
 }  // namespace

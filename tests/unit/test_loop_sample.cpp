@@ -111,21 +111,21 @@ class LoopSampleTest : public TempFolderTest {
   void load(const Bytes& file) {
     const std::string target = path();
     FILE* out = std::fopen(target.c_str(), "wb");
-    ASSERT_NE(nullptr, out);
+    ASSERT_NE(out, nullptr);
     std::fwrite(file.data(), 1, file.size(), out);
     std::fclose(out);
     loadLoopSample(target.c_str());
   }
   void expectRamp(int count) {
-    ASSERT_EQ(count, loopSample.frameCount);
-    ASSERT_NE(nullptr, loopSample.leftSamples);
+    ASSERT_EQ(loopSample.frameCount, count);
+    ASSERT_NE(loopSample.leftSamples, nullptr);
     for (int i = 0; i < count; ++i) {
-      ASSERT_EQ(ramp(i), loopSample.leftSamples[i]) << "frame " << i;
+      ASSERT_EQ(loopSample.leftSamples[i], ramp(i)) << "frame " << i;
     }
   }
   void expectNothing() {
-    EXPECT_EQ(0, loopSample.frameCount);
-    EXPECT_EQ(nullptr, loopSample.leftSamples);
+    EXPECT_EQ(loopSample.frameCount, 0);
+    EXPECT_EQ(loopSample.leftSamples, nullptr);
   }
   std::string path() const { return folder() + "/loop.wav"; }
 };
@@ -133,7 +133,7 @@ class LoopSampleTest : public TempFolderTest {
 TEST_F(LoopSampleTest, ReadsTheLeftChannelOfEveryHeaderLayout) {
   const Bytes data = frames(1000, 2, ramp);  // 4000 bytes: more than three read blocks
   load(wave(Format{}, data));
-  ASSERT_EQ(46 + 4000u, wave(Format{}, data).size());
+  ASSERT_EQ(wave(Format{}, data).size(), 46 + 4000u);
   expectRamp(1000);
 
   Format common;
@@ -180,10 +180,10 @@ TEST_F(LoopSampleTest, SkipsThePadByteOfAnOddFormatChunk) {
 TEST_F(LoopSampleTest, KeepsSampleValuesSigned) {
   Bytes data = {0xFF, 0xFF, 0x11, 0x11, 0x00, 0x80, 0x22, 0x22, 0xFF, 0x7F, 0x33, 0x33};
   load(wave(Format{}, data));
-  ASSERT_EQ(3, loopSample.frameCount);
-  EXPECT_EQ(-1, loopSample.leftSamples[0]);
-  EXPECT_EQ(-32768, loopSample.leftSamples[1]);
-  EXPECT_EQ(32767, loopSample.leftSamples[2]);
+  ASSERT_EQ(loopSample.frameCount, 3);
+  EXPECT_EQ(loopSample.leftSamples[0], -1);
+  EXPECT_EQ(loopSample.leftSamples[1], -32768);
+  EXPECT_EQ(loopSample.leftSamples[2], 32767);
 }
 
 TEST_F(LoopSampleTest, StoresOnlyWholeFramesOfTheDeclaredCount) {
