@@ -10,7 +10,6 @@ import argparse
 import json
 import os
 import shutil
-import subprocess
 import sys
 from pathlib import Path
 
@@ -19,7 +18,8 @@ from harness import Display, Probe, Program, VirtualUnit, Wine  # noqa: E402
 from harness.asio import Driver, register  # noqa: E402
 from harness import midi  # noqa: E402
 from harness.facts import LAUNCHER, PROGRAM_NAME, WINDOW_CLASS  # noqa: E402
-from harness.operator import DemoControls, Operator, note_off, note_on, sweep  # noqa: E402
+from harness.scripted_operator import DemoControls, Operator, note_off, note_on, sweep  # noqa: E402
+from harness.wine import make_prefix  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 DEMO = ROOT / "demo"
@@ -37,11 +37,6 @@ def lay_out_station(build_dir, station):
     shutil.copy(DEMO / LAUNCHER, station)
     shutil.copytree(MODEL, station / MODEL.name)
     return station / "VelkAnalyser.exe"
-
-
-def prepare_prefix(build_dir, prefix):
-    env = dict(os.environ, VELK_WINEPREFIX=str(prefix))
-    subprocess.run([ROOT / "scripts" / "wine-prefix.sh", build_dir], check=True, env=env)
 
 
 def install_sound_card(wine, build_dir, name, out_dir):
@@ -140,7 +135,7 @@ def main():
     out_dir.mkdir(parents=True)
     build_dir = args.build.resolve()
     exe = lay_out_station(build_dir, out_dir / "station")
-    prepare_prefix(build_dir, args.prefix.resolve())
+    make_prefix(args.prefix.resolve(), build_dir)
 
     controls = json.loads(CONTROLS.read_text())
     model = DemoControls(CONTROLS)

@@ -5,7 +5,7 @@ import json
 from pathlib import Path
 
 from harness import Program, VirtualUnit
-from harness.operator import DemoControls
+from harness.scripted_operator import DemoControls
 from run_demo import CONTROLS, install_sound_card, lay_out_station, scripted_run
 
 EXPECTED = Path(__file__).parent / "expected" / "demo_report.txt"

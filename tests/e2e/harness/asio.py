@@ -11,10 +11,8 @@ host (ctest does this in the MinGW build):
                   --host-check asio_host_check.exe [--prefix P]
 """
 import argparse
-import os
 import shutil
 import struct
-import subprocess
 import sys
 import tempfile
 import uuid
@@ -22,13 +20,12 @@ from pathlib import Path
 
 if __package__:
     from .files import wav_bytes
-    from .wine import Display, Wine, end_wineserver, windows_path
+    from .wine import Display, Wine, end_wineserver, make_prefix, test_prefix, windows_path
 else:  # run as a script by ctest
     sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
     from harness.files import wav_bytes
-    from harness.wine import Display, Wine, end_wineserver, windows_path
-
-ROOT = Path(__file__).resolve().parents[3]
+    from harness.wine import (Display, Wine, end_wineserver, make_prefix, test_prefix,
+                              windows_path)
 
 # Sample types, as the driver's SampleType value takes them.
 INT16_LSB, INT24_LSB, INT32_LSB, FLOAT32_LSB, FLOAT64_LSB = 16, 17, 18, 19, 20
@@ -300,21 +297,18 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     sub = parser.add_subparsers(dest="command", required=True)
     reg = sub.add_parser("register", help="register one instance: NAME [Key=Value ...]")
-    reg.add_argument("--prefix", default=os.environ.get("VELK_WINEPREFIX",
-                                                        ROOT / "build" / "wineprefix"))
+    reg.add_argument("--prefix", default=test_prefix())
     reg.add_argument("--dll", required=True)
     reg.add_argument("name")
     reg.add_argument("values", nargs="*")
     run = sub.add_parser("check", help="Windows-side checks of the driver and the host")
-    run.add_argument("--prefix", default=os.environ.get("VELK_WINEPREFIX",
-                                                        ROOT / "build" / "wineprefix"))
+    run.add_argument("--prefix", default=test_prefix())
     run.add_argument("--dll", required=True)
     run.add_argument("--smoke", required=True)
     run.add_argument("--host-check", required=True)
     args = parser.parse_args(argv)
     if not (Path(args.prefix) / "system.reg").exists():
-        subprocess.run([str(ROOT / "scripts" / "wine-prefix.sh")], check=True,
-                       env=dict(os.environ, VELK_WINEPREFIX=str(args.prefix)))
+        make_prefix(args.prefix)
     if args.command == "register":
         values = {}
         for item in args.values:

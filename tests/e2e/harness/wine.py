@@ -5,6 +5,22 @@ import time
 from pathlib import Path
 
 
+ROOT = Path(__file__).resolve().parents[3]
+
+
+def test_prefix():
+    """The test prefix: $VELK_WINEPREFIX, else build/wineprefix."""
+    return Path(os.environ.get("VELK_WINEPREFIX", ROOT / "build" / "wineprefix")).resolve()
+
+
+def make_prefix(prefix, build_dir=None):
+    """Creates the prefix, or refreshes it (scripts/wine-prefix.sh); given a build folder,
+    the virtual MIDI driver built there is installed in it too."""
+    subprocess.run([str(ROOT / "scripts" / "wine-prefix.sh"),
+                    *([str(build_dir)] if build_dir else [])],
+                   check=True, env=dict(os.environ, VELK_WINEPREFIX=str(prefix)))
+
+
 def wine_env(prefix, display=None, extra=None):
     """The environment of a Wine process in the prefix: 64-bit, quiet, without Mono and
     Gecko, on the X display given (none: no display at all)."""
