@@ -68,14 +68,7 @@ class MeterPixels(ScreenPixels):
         None while the column is not a meter (not drawn yet)."""
         height = METER_SIZE[1]
         x = self.origin[0] + 20 * meter + 10
-        all_planes, z_pixmap = 0xFFFFFFFF, 2
-        image = self._x.XGetImage(self._display, self._root, x, self.origin[1], 1, height,
-                                  all_planes, z_pixmap)
-        column = []
-        for row in range(height):
-            value = self._x.XGetPixel(image, 0, row)
-            column.append(((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF))
-        self._x.XDestroyImage(image)
+        column = self.column(x, self.origin[1], height)
         lit = 0
         while lit < height and column[height - 1 - lit] == METER_ON_COLOUR:
             lit += 1

@@ -165,14 +165,18 @@ class ScreenPixels:
     def close(self):
         self._x.XCloseDisplay(self._display)
 
-    def pixel(self, point):
-        """(r, g, b) at a screen point (24-bit TrueColor screen)."""
+    def column(self, x, y, height):
+        """(r, g, b) of `height` screen pixels from (x, y) down (24-bit TrueColor screen)."""
         all_planes, z_pixmap = 0xFFFFFFFF, 2
-        image = self._x.XGetImage(self._display, self._root, point[0], point[1], 1, 1,
-                                  all_planes, z_pixmap)
-        value = self._x.XGetPixel(image, 0, 0)
+        image = self._x.XGetImage(self._display, self._root, x, y, 1, height, all_planes,
+                                  z_pixmap)
+        values = [self._x.XGetPixel(image, 0, row) for row in range(height)]
         self._x.XDestroyImage(image)
-        return (value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF
+        return [((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF) for v in values]
+
+    def pixel(self, point):
+        """(r, g, b) at a screen point."""
+        return self.column(point[0], point[1], 1)[0]
 
     def wait_colours(self, expected, timeout=5.0):
         """Polls until every point shows its colour; expected: {point: (r, g, b)}."""
