@@ -21,6 +21,15 @@ def make_prefix(prefix, build_dir=None):
                    check=True, env=dict(os.environ, VELK_WINEPREFIX=str(prefix)))
 
 
+# Wine processes run with address space randomization off. The 64-bit loader here has no
+# preloader: it is linked at 0x7d000000 and its heap follows it, at a random offset of up to
+# 32 MB when randomization is on. Now and then a process then ends at start-up with exit
+# code 1 before running any Windows code ("failed to map the shared user data: c0000018",
+# seen with WINEDEBUG=err+all, once or twice in some thousands of probe runs), which the probe's
+# callers took for an answer. Without randomization the heap starts right after the loader.
+NO_RANDOMIZATION = ["setarch", "x86_64", "--addr-no-randomize"]
+
+
 def wine_env(prefix, display=None, extra=None):
     """The environment of a Wine process in the prefix: 64-bit, quiet, without Mono and
     Gecko, on the X display given (none: no display at all)."""
@@ -170,8 +179,9 @@ class Wine:
         wineserver to exit)."""
         stderr_path = self.log_file(name + ".stderr")
         with open(stderr_path, "wb") as stderr:
-            process = subprocess.Popen(["wine", *map(str, args)], env=self.env(env), cwd=cwd,
-                                       stdin=stdin, stdout=stdout, stderr=stderr)
+            process = subprocess.Popen([*NO_RANDOMIZATION, "wine", *map(str, args)],
+                                       env=self.env(env), cwd=cwd, stdin=stdin, stdout=stdout,
+                                       stderr=stderr)
         process.stderr_path = stderr_path
         return process
 
