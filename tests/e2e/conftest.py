@@ -4,15 +4,15 @@ a virtual MIDI unit and a fresh exe folder per test.
 VELK_BUILD_DIR names the MinGW build (default build/mingw); VELK_WINEPREFIX the prefix
 (default build/wineprefix)."""
 import os
-import subprocess
 from pathlib import Path
 
 import pytest
 
 from harness import Display, ExeFolder, Probe, VirtualUnit, Wine
+from harness.vmidi import UNIT_NAME
+from harness.wine import make_prefix, test_prefix
 
 ROOT = Path(__file__).resolve().parents[2]
-UNIT_NAME = "Velk Test Unit"
 
 
 @pytest.fixture(scope="session")
@@ -32,10 +32,15 @@ def fixture_exe(build_dir):
 
 
 @pytest.fixture(scope="session")
+def asio_dll(build_dir):
+    """The loopback ASIO driver, registered by harness.asio.register."""
+    return build_dir / "tests" / "fixtures" / "asio_loopback" / "asio_loopback.dll"
+
+
+@pytest.fixture(scope="session")
 def wine(build_dir, tmp_path_factory):
-    prefix = Path(os.environ.get("VELK_WINEPREFIX", ROOT / "build" / "wineprefix")).resolve()
-    subprocess.run([ROOT / "scripts" / "wine-prefix.sh", build_dir], check=True,
-                   env=dict(os.environ, VELK_WINEPREFIX=str(prefix)))
+    prefix = test_prefix()
+    make_prefix(prefix, build_dir)
     display = Display()
     session = Wine(prefix, display, tmp_path_factory.mktemp("wine-logs"))
     try:

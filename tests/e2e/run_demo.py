@@ -10,21 +10,22 @@ import argparse
 import json
 import os
 import shutil
-import subprocess
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from harness import Display, Probe, Program, VirtualUnit, Wine  # noqa: E402
 from harness.asio import Driver, register  # noqa: E402
-from harness.operator import Model, Operator, note_off, note_on, sweep  # noqa: E402
+from harness import midi  # noqa: E402
+from harness.facts import LAUNCHER, PROGRAM_NAME, WINDOW_CLASS  # noqa: E402
+from harness.scripted_operator import DemoControls, Operator, note_off, note_on, sweep  # noqa: E402
+from harness.wine import make_prefix  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 DEMO = ROOT / "demo"
 MODEL = DEMO / "VelkDJ2"
 CONTROLS = MODEL / "controls.json"
-DEMO_CHANNELS = 4
-WINDOW_CLASS = "VELKANALYSER"  # the demo sound card: two output pairs and two input pairs
+DEMO_CHANNELS = 4  # the demo sound card: two output pairs and two input pairs
 
 
 def lay_out_station(build_dir, station):
@@ -33,14 +34,9 @@ def lay_out_station(build_dir, station):
         shutil.rmtree(station)
     station.mkdir(parents=True)
     shutil.copy(build_dir / "VelkAnalyser.exe", station)
-    shutil.copy(DEMO / "Velk Analyser.ini", station)
+    shutil.copy(DEMO / LAUNCHER, station)
     shutil.copytree(MODEL, station / MODEL.name)
     return station / "VelkAnalyser.exe"
-
-
-def prepare_prefix(build_dir, prefix):
-    env = dict(os.environ, VELK_WINEPREFIX=str(prefix))
-    subprocess.run([ROOT / "scripts" / "wine-prefix.sh", build_dir], check=True, env=env)
 
 
 def install_sound_card(wine, build_dir, name, out_dir):
@@ -95,7 +91,7 @@ MANUAL_HELP = """Commands (channels 1..16; an any-channel control takes any chan
 
 def manual_run(unit):
     unit.wait_event("IN", 0, "START", timeout=60)
-    print("Velk Analyser is running with the virtual unit.")
+    print("%s is running with the virtual unit." % PROGRAM_NAME)
     print(MANUAL_HELP)
     for line in sys.stdin:
         words = line.split()
@@ -111,11 +107,11 @@ def manual_run(unit):
             unit.send_many(sweep(control))
         elif command == "clock":
             bpm = args[0] if args else 120
-            unit.send_many([0xFA])
+            unit.send_many([midi.START])
             for i in range(97):
-                unit.send(0xF8, ts=int(1000 + i * 60000.0 / (bpm * 24)))
+                unit.send(midi.CLOCK, ts=int(1000 + i * 60000.0 / (bpm * 24)))
         elif command == "loop":
-            unit.send_many([0x90 | 60 << 8 | 64 << 16] * 2)
+            unit.send_many([midi.note_on(1, 60)] * 2)
         elif command == "leds":
             print(" ".join("%06X" % w for w in unit.output_words()) or "(none)")
         elif command == "quit":
@@ -139,10 +135,10 @@ def main():
     out_dir.mkdir(parents=True)
     build_dir = args.build.resolve()
     exe = lay_out_station(build_dir, out_dir / "station")
-    prepare_prefix(build_dir, args.prefix.resolve())
+    make_prefix(args.prefix.resolve(), build_dir)
 
     controls = json.loads(CONTROLS.read_text())
-    model = Model(CONTROLS)
+    model = DemoControls(CONTROLS)
     display = Display(None if args.headless else os.environ.get("DISPLAY"))
     wine = Wine(args.prefix.resolve(), display, out_dir / "wine-logs")
     unit = VirtualUnit.named(model.port_name)
@@ -160,7 +156,7 @@ def main():
             else:
                 report = scripted_run(model, unit, probe, display, out_dir, controls)
                 code = program.wait(timeout=30)
-                print("Velk Analyser ended with exit code %d" % code)
+                print("%s ended with exit code %d" % (PROGRAM_NAME, code))
     finally:
         unit.close()
         wine.stop()

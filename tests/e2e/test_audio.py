@@ -13,24 +13,21 @@ import time
 
 import pytest
 
-from harness import Program, wait_until
+from harness import wait_until
 from harness.asio import (FLOAT32_LSB, FLOAT32_MSB, FLOAT64_LSB, FLOAT64_MSB, INT16_LSB,
                           INT16_MSB, INT24_LSB, INT24_MSB, INT32_LSB, INT32_MSB, Driver,
                           register)
-from harness.audio_model import LOOP_FILE, AudioModel, MeterPixels, loop_offset, wav_bytes
-from harness.operator import save_report_as
+from harness.audio_model import LOOP_FILE, AudioModel, MeterPixels, loop_offset
+from harness.facts import (ASIO_CONTROL_PANEL, ASIO_INITIALISING, ASIO_OPENING, ASIO_SECTION,
+                           ASIO_STARTING, AUDIO_CAPTION, CONTROLLER_SECTION, IDOK, NOT_TESTED,
+                           NOTE_SECTION, RECEIVE_SECTION, WM_COMMAND)
+from harness.files import wav_bytes
+from harness.station import Station
 
-CONTINUE_BUTTON = 110
-TEXT_PANE = 112
-ASIO_CONTROL_PANEL = 32772
-IDOK, IDYES, IDNO = 1, 6, 7
 INT32_LSB16, INT32_LSB24, INT32_MSB20 = 24, 27, 10
-QUESTION = "Would you like to save the results of your Velk test?"
-INITIALISING = "There was an error initialising the selected ASIO Driver."
-OPENING = "There was an error opening the selected ASIO Driver."
-STARTING = "There was an error starting the selected ASIO Driver."
-MIDI_SECTIONS = "".join("\r\n%s\r\n\r\n<Not Tested>\r\n" % name for name in (
-    "[Midi Note Test]", "[Midi Controller Test]", "[Midi Note Rx Test]"))
+INITIALISING, OPENING, STARTING = ASIO_INITIALISING, ASIO_OPENING, ASIO_STARTING
+MIDI_SECTIONS = "".join("\r\n%s\r\n\r\n%s" % (name, NOT_TESTED) for name in (
+    NOTE_SECTION, CONTROLLER_SECTION, RECEIVE_SECTION))
 
 # Step 1 alone (it always runs); each test enables the steps it goes through.
 ONLY_STEPS = {"test2": 0, "test3": 0, "test4": 0, "test5": 0, "test6": 0, "test7": 0,
@@ -54,11 +51,6 @@ def pages(step, count):
 
 
 @pytest.fixture
-def asio_dll(build_dir):
-    return build_dir / "tests" / "fixtures" / "asio_loopback" / "asio_loopback.dll"
-
-
-@pytest.fixture
 def card(wine, asio_dll, tmp_path):
     """card(name, **values): a fresh loopback driver entry with its call log and dump."""
     def make(name, **values):
@@ -69,53 +61,21 @@ def card(wine, asio_dll, tmp_path):
     return make
 
 
-class Station:
-    """The program on an AudioModel whose loop WAV is `loop` (bytes)."""
-
-    def __init__(self, wine, probe, unit, exe_folder, model, loop=b"", env=None):
-        self.wine, self.probe, self.model = wine, probe, model
-        model.write(exe_folder)
-        exe_folder.path(LOOP_FILE).write_bytes(loop)
-        self.program = Program(wine, exe_folder.exe, unit=unit, env=env).start()
-        self.window = None
-
-    def main_window(self):
-        self.window = self.probe.find("Velk Analyser", 20)
-        return self.window
-
-    def press(self):
-        self.probe.click(self.window, CONTINUE_BUTTON)
-
-    def pane(self):
-        return self.probe.text(self.window, TEXT_PANE)
-
-    def wait_pane(self, key):
-        text = self.model.texts[key]
-        wait_until(lambda: self.pane() == text, 10, "page %s" % key)
-
-    def end_run(self, report=None):
-        """Answers the report question (saving to `report` when given); the program ends."""
-        box = self.probe.message_box("Velk Analyser", 15)
-        assert box.text == QUESTION
-        self.probe.click(box.hwnd, IDYES if report else IDNO)
-        if report:
-            save_report_as(self.probe, self.wine.display, report)
-        assert self.program.wait(20) == 0
-
-    def close(self):
-        self.program.kill()
-
-
 @pytest.fixture
 def station(wine, probe, unit, exe_folder):
+    """station(model, loop=b"", env=None): the program on an AudioModel whose loop WAV is
+    `loop` (bytes)."""
     started = []
 
     def start(model, loop=b"", env=None):
-        started.append(Station(wine, probe, unit, exe_folder, model, loop, env))
+        model.write(exe_folder)
+        exe_folder.path(LOOP_FILE).write_bytes(loop)
+        started.append(Station(wine, probe, exe_folder.exe, unit=unit, model=model,
+                               env=env).start())
         return started[-1]
     yield start
     for s in started:
-        s.close()
+        s.kill()
 
 
 def wait_outputs(driver, playing, timeout=10.0, seen=None):
@@ -181,7 +141,7 @@ def test_output_test_plays_the_loop_on_each_pair_in_turn(station, card, sample_t
         assert dump["type"] == sample_type and len(dump["outputs"]) == 8
         assert_pair_plays_loop(dump, loop, sample_type, pair)
     s.press()  # the fourth Continue... leaves the step: step 7 plays outputs 0 and 1
-    s.wait_pane("text7")
+    s.wait_page("text7", timeout=10)
     assert_pair_plays_loop(wait_outputs(driver, (0, 1)), loop, sample_type, 0)
     s.press()  # two inputs: one pair, and the run ends
     s.end_run()
@@ -201,11 +161,11 @@ def test_five_outputs_test_two_pairs_and_never_the_fifth(station, card):
     dumps = []
     for pair in range(2):
         s.press()
-        s.wait_pane("text6_%d" % (pair + 1))
+        s.wait_page("text6_%d" % (pair + 1), timeout=10)
         assert_pair_plays_loop(wait_outputs(driver, (2 * pair, 2 * pair + 1), seen=dumps),
                                loop, INT16_LSB, pair)
     s.press()  # the second Continue... leaves the step
-    s.wait_pane("text7")
+    s.wait_page("text7", timeout=10)
     wait_outputs(driver, (0, 1), seen=dumps)
     assert all(len(d["outputs"]) == 5 and not any(d["outputs"][4]) for d in dumps)
     s.press()
@@ -285,7 +245,7 @@ def test_input_test_meters_show_the_pair_peak_and_decay(station, card, probe, di
         # Inputs 2 and 3 hear nothing (the card has two outputs): their meters stay unlit
         # for a whole turn of the loop, while inputs 0 and 1 go on hearing it.
         s.press()
-        s.wait_pane("text7_2")
+        s.wait_page("text7_2", timeout=10)
         wait_meters(meters, 0)
         start = driver.outputs()["switches"]
         turn = len(loop) // 256 + 32
@@ -300,7 +260,7 @@ def test_input_test_meters_show_the_pair_peak_and_decay(station, card, probe, di
     s.press()
     s.end_run(tmp_path / "report")
     assert (tmp_path / "report.txt").read_bytes() == (
-        "\r\n[ASIO Driver]\r\n\r\nVelk Loopback 2x4\r\n"
+        "\r\n" + ASIO_SECTION + "\r\n\r\nVelk Loopback 2x4\r\n"
         "2 Output Channels (1 x 2)\r\n4 Input Channels (2 x 2)\r\n"
         "\r\nAudio Frequency 44100 Hz\r\n"
         "\r\nOutput Latency 512 samples\r\nInput Latency 256 samples\r\n\r\n"
@@ -404,13 +364,13 @@ def test_control_panel_reopens_the_driver_and_streams_its_new_settings(station, 
 
     # Five outputs now: two pairs, and the second Continue... leaves the step.
     s.press()
-    s.wait_pane("text6_2")
+    s.wait_page("text6_2", timeout=10)
     assert_pair_plays_loop(wait_outputs(driver, (2, 3)), loop, INT32_LSB, 1)
     s.press()
     s.end_run(tmp_path / "report")
     # Odd counts are written as the next lower even number.
     assert (tmp_path / "report.txt").read_bytes() == (
-        "\r\n[ASIO Driver]\r\n\r\nVelk Card Panel\r\n"
+        "\r\n" + ASIO_SECTION + "\r\n\r\nVelk Card Panel\r\n"
         "4 Output Channels (2 x 2)\r\n2 Input Channels (1 x 2)\r\n"
         "\r\nAudio Frequency 44100 Hz\r\n"
         "\r\nOutput Latency 256 samples\r\nInput Latency 128 samples\r\n\r\n"
@@ -422,8 +382,6 @@ def test_control_panel_reopens_the_driver_and_streams_its_new_settings(station, 
 # A driver that faults while it streams is given up without being stopped: its thread goes
 # on calling the program until the process ends. The program must neither free what that
 # thread reads nor rewrite the tables under it, and must keep the driver's code loaded.
-WM_COMMAND = 0x0111
-
 
 def switching_on(driver, frames=None, switches=32, timeout=10.0):
     """Waits until the driver has switched `switches` more times (by its dump), counting
@@ -456,7 +414,7 @@ def test_a_fault_in_getDriverName_at_the_report_ends_the_run_cleanly(station, ca
     s.press()  # the only step: the report question follows
     s.end_run(tmp_path / "report")  # exit code 0
     assert driver.calls()[-1] == (2, "getDriverName")  # never called again, never stopped
-    assert "[Midi Note Test]" in (tmp_path / "report.txt").read_text()
+    assert NOTE_SECTION in (tmp_path / "report.txt").read_text()
 
 
 def test_a_fault_in_stop_at_the_panel_command_leaves_the_driver_alone(station, card):
@@ -515,11 +473,11 @@ def test_unit_without_audio_touches_no_driver(station, card):
     model = AudioModel(audio=None, sequence=dict(ONLY_STEPS, test6=1, test7=1, test8=1),
                        texts={"text1": "Opening\r\n", "text8": "Closing\r\n"})
     s = station(model, env={"WINEDEBUG": "trace+reg,trace+ole"})
-    box = s.probe.message_box("Velk Audio", 15)
+    box = s.probe.message_box(AUDIO_CAPTION, 15)
     s.probe.click(box.hwnd, IDOK)
     window = s.main_window()
     s.press()  # the audio steps were taken out: step 8 follows
-    s.wait_pane("text8")
+    s.wait_page("text8", timeout=10)
     s.probe.command(window, ASIO_CONTROL_PANEL)  # finds no driver: does nothing
     s.press()
     s.end_run()
@@ -545,7 +503,7 @@ def test_one_output_plays_alone_and_one_of_each_writes_no_section(station, card,
     s.press()
     assert_pair_plays_loop(wait_outputs(driver, (0,)), loop, INT24_LSB, 0)
     s.press()  # one output: no second pair
-    s.wait_pane("text7")
+    s.wait_page("text7", timeout=10)
     assert_pair_plays_loop(wait_outputs(driver, (0,)), loop, INT24_LSB, 0)
     s.press()
     s.end_run(tmp_path / "report")

@@ -5,7 +5,7 @@ import json
 from pathlib import Path
 
 from harness import Program, VirtualUnit
-from harness.operator import Model
+from harness.scripted_operator import DemoControls
 from run_demo import CONTROLS, install_sound_card, lay_out_station, scripted_run
 
 EXPECTED = Path(__file__).parent / "expected" / "demo_report.txt"
@@ -13,7 +13,7 @@ EXPECTED = Path(__file__).parent / "expected" / "demo_report.txt"
 
 def test_demo_run_ends_with_the_expected_report(wine, probe, display, build_dir, tmp_path):
     controls = json.loads(CONTROLS.read_text())
-    model = Model(CONTROLS)
+    model = DemoControls(CONTROLS)
     exe = lay_out_station(build_dir, tmp_path / "station")
     sound_card = install_sound_card(wine, build_dir, controls["asio_driver"], tmp_path)
     unit = VirtualUnit.named(model.port_name)

@@ -3,27 +3,15 @@ MIDI unit: device selection, the window's geometry and first paint, the exit pat
 order in which the ports are given back, and every start-up failure with its message."""
 import pytest
 
-from harness import LAUNCHER, Program
+from harness import Program
+from harness.facts import (ABOUT_FONT, ABOUT_LINES, AUDIO_CAPTION, AUDIO_WARNING_TEXT,
+                           BACKGROUND_ERROR, BEGIN_CAPTION, COMMAND_EXIT, CONTINUE_BUTTON,
+                           DIALOG_CLASS, IDCANCEL, IDOK, LAUNCHER, MESSAGE_BOX_TEXT, METER_ERROR,
+                           MIDI_INITIALISING, MIDI_OPENING, NO_DEVICE_TEXT, SEVERAL_DEVICES_TEXT,
+                           TEXT_PANE, TITLE, VIDEO_BUTTON, VIDEO_CAPTION, WINDOW_CLASS)
 from harness.model import OFF_COLOUR, RED_COLOUR, Model
 
-TITLE = "Velk Analyser"
-WINDOW_CLASS = "VELKANALYSER"
 NAME = Model.port
-
-NO_DEVICE_TEXT = (
-    "No Velk devices are currently active on your system.\r\n\r\nPlease check that your Velk "
-    "device is connected and powered on, then press OK to continue.")
-SEVERAL_DEVICES_TEXT = (
-    "More than one Velk device is currently active on your system.\r\n\r\nPlease check that "
-    "the Velk device you want to test is the only one\r\nconnected and powered on, then press "
-    "OK to continue.")
-AUDIO_WARNING_TEXT = (
-    "There was an error initialising the ASIO driver for the selected Velk.\r\n\r\n"
-    "Audio Tests will not be available.")
-
-IDOK, IDCANCEL = 1, 2
-COMMAND_EXIT = 105
-CONTINUE_BUTTON, VIDEO_BUTTON, TEXT_PANE = 110, 111, 112
 
 OPENED = ["IN 0 OPEN", "IN 0 START", "OUT 0 OPEN"]
 INPUT_CLOSED = ["IN 0 STOP", "IN 0 RESET", "IN 0 CLOSE"]
@@ -135,7 +123,7 @@ def test_main_window_geometry_children_text_and_background(wine, probe, display,
         window = main_window(probe)
         unit.wait_for(lambda u: len(u.events) >= 3, 10, "ports opened")
         assert unit.event_names() == OPENED
-        assert [w.title for w in probe.windows() if w.title == "Velk Audio"] == []
+        assert [w.title for w in probe.windows() if w.title == AUDIO_CAPTION] == []
 
         # The configured size is the client rectangle {200, 200, Width, Height} adjusted for
         # the frame, caption and menu, with the adjusted right and bottom used as the size.
@@ -150,8 +138,8 @@ def test_main_window_geometry_children_text_and_background(wine, probe, display,
                          200 - caption_menu + model.height + frame_bottom)
 
         children = {c.id: c for c in probe.children(window)}
-        assert children[CONTINUE_BUTTON].text == "Begin Test"
-        assert children[VIDEO_BUTTON].text == "Video Instructions..."
+        assert children[CONTINUE_BUTTON].text == BEGIN_CAPTION
+        assert children[VIDEO_BUTTON].text == VIDEO_CAPTION
         assert children[TEXT_PANE].cls.lower() == "edit"
         for id, rect in ((CONTINUE_BUTTON, model.continue_button),
                          (VIDEO_BUTTON, model.video_button), (TEXT_PANE, model.text_window)):
@@ -217,9 +205,7 @@ def test_every_exit_gives_the_ports_back_in_order(wine, probe, display, unit, ex
         exits_cleanly(program, unit, OPENED + INPUT_CLOSED + OUTPUT_CLOSED)
 
 
-ABOUT_FONT = ("System", 8)  # the About template's FONT statement
-ABOUT_ICON, ABOUT_TEXT = 2, 0xFFFF
-ABOUT_LINES = ("Velk Analyser Version 1.1.0", "Velk USB DJ test station")
+ABOUT_ICON, ABOUT_TEXT = 2, MESSAGE_BOX_TEXT  # the About template's controls
 
 
 def mul_div(value, numerator, denominator):
@@ -260,7 +246,7 @@ def test_alt_slash_or_question_mark_opens_the_about_box(wine, probe, display, un
     with Program(wine, exe_folder.exe, unit=unit) as program:
         window = main_window(probe)
         display.key(TITLE, keys)
-        about = probe.find("About", 10, cls="#32770")
+        about = probe.find("About", 10, cls=DIALOG_CLASS)
         check_about_box(probe, about)
         probe.click(about, IDOK)
         probe.wait_gone(about)
@@ -272,14 +258,14 @@ def test_alt_slash_or_question_mark_opens_the_about_box(wine, probe, display, un
 # -- MIDI port failures ----------------------------------------------------------------------
 
 PORT_FAILURES = {
-    "no output port": ([("IN", NAME)], "Error initialising midi device.",
+    "no output port": ([("IN", NAME)], MIDI_INITIALISING,
                        ["IN 0 OPEN", "IN 0 START"] + INPUT_CLOSED),
     "output of another name": ([("IN", NAME), ("OUT", "Other Unit")],
-                               "Error initialising midi device.",
+                               MIDI_INITIALISING,
                                ["IN 0 OPEN", "IN 0 START"] + INPUT_CLOSED),
-    "output busy": ([("IN", NAME), ("OUT-BUSY", NAME)], "Error opening midi device.",
+    "output busy": ([("IN", NAME), ("OUT-BUSY", NAME)], MIDI_OPENING,
                     ["IN 0 OPEN", "IN 0 START"] + INPUT_CLOSED),
-    "input busy": ([("IN-BUSY", NAME), ("OUT", NAME)], "Error opening midi device.", []),
+    "input busy": ([("IN-BUSY", NAME), ("OUT", NAME)], MIDI_OPENING, []),
 }
 
 
@@ -307,9 +293,6 @@ def test_highest_numbered_port_of_the_name_is_opened_whatever_its_case(wine, pro
 
 
 # -- bitmaps and the settings file -----------------------------------------------------------
-
-BACKGROUND_ERROR = "Error opening screen background"
-METER_ERROR = "Error opening meter bitmap"
 
 MISSING_BITMAPS = {
     "off_bitmap": (["off_bitmap"], BACKGROUND_ERROR),
@@ -343,7 +326,7 @@ def test_missing_settings_file_ends_at_the_bitmaps_naming_the_exe_folder(wine, p
     exe_folder.path("absent.ini").unlink()
     with Program(wine, exe_folder.exe, unit=unit) as program:
         # Without a [sequence] all steps are enabled, the audio ones too: warned first.
-        answer(probe, "Velk Audio", IDOK, AUDIO_WARNING_TEXT)
+        answer(probe, AUDIO_CAPTION, IDOK, AUDIO_WARNING_TEXT)
         folder = wine.windows_path(exe_folder.root) + "\\"
         answer(probe, BACKGROUND_ERROR, IDOK, folder)
         assert program.wait() == 0
@@ -356,9 +339,9 @@ def test_missing_settings_file_ends_at_the_bitmaps_naming_the_exe_folder(wine, p
 def test_audio_steps_without_driver_are_warned_once(wine, probe, unit, exe_folder, test6, test7):
     Model(sequence={"test6": test6, "test7": test7}).write(exe_folder)
     with Program(wine, exe_folder.exe, unit=unit) as program:
-        box = answer(probe, "Velk Audio", IDOK, AUDIO_WARNING_TEXT)
+        box = answer(probe, AUDIO_CAPTION, IDOK, AUDIO_WARNING_TEXT)
         assert box.buttons == {IDOK: "OK"}
         window = main_window(probe)  # start-up goes on
-        assert [w for w in probe.windows() if w.title == "Velk Audio"] == []
+        assert [w for w in probe.windows() if w.title == AUDIO_CAPTION] == []
         probe.command(window, COMMAND_EXIT)
         exits_cleanly(program, unit, OPENED + INPUT_CLOSED + OUTPUT_CLOSED)

@@ -4,12 +4,11 @@ import shutil
 
 import pytest
 
-from harness import Program, Wine, wait_until
+from harness import Wine, wait_until
 from harness.asio import Driver, register
+from harness.facts import CONTINUE_BUTTON, DIALOG_CLASS, VIDEO_BUTTON
 from harness.model import Model
-
-VIDEO_BUTTON = 111
-CONTINUE_BUTTON = 110
+from harness.station import Station
 
 
 # Where the fake player is installed like a stock player, named through the environment.
@@ -44,12 +43,11 @@ def player(wine, fixture_exe):
     return exe
 
 
-class Station:
+class VideoRun(Station):
     """A program run whose player log records every player start."""
 
     def __init__(self, wine, probe, unit, exe_folder, videos, player_exe, audio=None,
                  sequence=None):
-        self.probe = probe
         self.log = exe_folder.root / "player.log"
         self.folder = Wine.windows_path(exe_folder.root) + "\\"
         self.player_exe = player_exe
@@ -59,19 +57,13 @@ class Station:
         settings = model.settings()
         settings["video"] = videos
         exe_folder.write_ini(model.settings_file, settings)
-        self.program = Program(wine, exe_folder.exe, unit=unit,
-                               env={"VELK_PLAYER_LOG": Wine.windows_path(self.log)})
+        super().__init__(wine, probe, exe_folder.exe, unit=unit, model=model,
+                         env={"VELK_PLAYER_LOG": Wine.windows_path(self.log)})
 
     def __enter__(self):
-        self.program.start()
-        self.window = self.probe.find("Velk Analyser", 20)
+        self.start()
+        self.main_window()
         return self
-
-    def __exit__(self, *exc):
-        self.program.kill()
-
-    def press(self, button):
-        self.probe.click(self.window, button)
 
     def starts(self):
         return self.log.read_text().splitlines() if self.log.exists() else []
@@ -87,38 +79,38 @@ class Station:
         self.press(VIDEO_BUTTON)
         return self.wait_starts(1)
 
-    def close(self):
+    def close_window(self):
         self.probe.close(self.window)
         return self.program.wait(15)
 
 
 def test_step_video_starts_the_play_command_with_the_path(wine, probe, unit, exe_folder, player):
-    with Station(wine, probe, unit, exe_folder, {"video1": "clips\\intro.vtst"}, player) as s:
+    with VideoRun(wine, probe, unit, exe_folder, {"video1": "clips\\intro.vtst"}, player) as s:
         s.press(VIDEO_BUTTON)
         assert s.wait_starts(1) == ['"%s" "%sclips\\intro.vtst"' % (player, s.folder)]
         s.press(VIDEO_BUTTON)  # each press starts another player
         assert len(s.wait_starts(2)) == 2
-        assert s.close() == 0
+        assert s.close_window() == 0
 
 
 def test_expandable_template_names_the_player_through_the_environment(wine, probe, unit,
                                                                       exe_folder, player):
-    with Station(wine, probe, unit, exe_folder, {"video1": "clips\\intro.vexp"}, player) as s:
+    with VideoRun(wine, probe, unit, exe_folder, {"video1": "clips\\intro.vexp"}, player) as s:
         s.press(VIDEO_BUTTON)
         assert s.wait_starts(1) == ['"%s" /Open "%sclips\\intro.vexp"' % (EXPANDED_PLAYER,
                                                                           s.folder)]
-        assert s.close() == 0
+        assert s.close_window() == 0
 
 
 def test_path_without_extension_is_played_as_mov(wine, probe, unit, exe_folder, player):
-    with Station(wine, probe, unit, exe_folder, {"video1": "clips\\intro"}, player) as s:
+    with VideoRun(wine, probe, unit, exe_folder, {"video1": "clips\\intro"}, player) as s:
         s.press(VIDEO_BUTTON)
         assert s.wait_starts(1) == ['"%s" mov "%sclips\\intro"' % (player, s.folder)]
 
 
 def test_value_with_a_scheme_is_passed_unchanged(wine, probe, unit, exe_folder, player):
     videos = {"video1": "file:clip.vtst", "video2": "\\\\server\\share\\x.vtst"}
-    with Station(wine, probe, unit, exe_folder, videos, player) as s:
+    with VideoRun(wine, probe, unit, exe_folder, videos, player) as s:
         s.press(VIDEO_BUTTON)
         s.press(CONTINUE_BUTTON)
         s.press(VIDEO_BUTTON)
@@ -137,29 +129,29 @@ def test_value_with_a_scheme_is_passed_unchanged(wine, probe, unit, exe_folder, 
         "unregistered", "too-long"])
 def test_failures_start_nothing_and_say_nothing(wine, probe, unit, exe_folder, player, video1):
     videos = {"video1": video1, "video2": "next.vtst"}
-    with Station(wine, probe, unit, exe_folder, videos, player) as s:
+    with VideoRun(wine, probe, unit, exe_folder, videos, player) as s:
         s.press(VIDEO_BUTTON)
         assert s.expect_nothing_started() == ['"%s" "%snext.vtst"' % (player, s.folder)]
-        assert not [w for w in probe.windows() if w.cls == "#32770"], "no message box"
-        assert s.close() == 0
+        assert not [w for w in probe.windows() if w.cls == DIALOG_CLASS], "no message box"
+        assert s.close_window() == 0
 
 
 def test_step_ignores_the_pair_outside_the_audio_steps(wine, probe, unit, exe_folder, player):
     videos = {"video2": "step2.vtst", "video2_1": "pair.vtst"}
-    with Station(wine, probe, unit, exe_folder, videos, player) as s:
+    with VideoRun(wine, probe, unit, exe_folder, videos, player) as s:
         s.press(CONTINUE_BUTTON)
         s.press(VIDEO_BUTTON)
         assert s.wait_starts(1) == ['"%s" "%sstep2.vtst"' % (player, s.folder)]
 
 
 def test_audio_steps_take_the_pair_video_or_fall_back_to_the_step(
-        wine, probe, unit, exe_folder, player, build_dir):
+        wine, probe, unit, exe_folder, player, asio_dll):
     card = Driver("Velk Video Test Card", Inputs=4, Outputs=4)
-    register(wine, build_dir / "tests" / "fixtures" / "asio_loopback" / "asio_loopback.dll", [card])
+    register(wine, asio_dll, [card])
     videos = {"video6": "out.vtst", "video6_2": "out2.vtst", "video7": "in.vtst",
               "video7_2": "in2.vtst"}
     only_audio = {"test2": 0, "test3": 0, "test4": 0, "test5": 0, "test8": 0}
-    with Station(wine, probe, unit, exe_folder, videos, player, audio=card.name,
+    with VideoRun(wine, probe, unit, exe_folder, videos, player, audio=card.name,
                  sequence=only_audio) as s:
         started = ['"%s" "%s%s"' % (player, s.folder, name)
                    for name in ("out.vtst", "out2.vtst", "in.vtst", "in2.vtst")]

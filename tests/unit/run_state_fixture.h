@@ -7,10 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "app/sequence.h"
@@ -23,15 +20,17 @@
 #include "midi/note_receive.h"
 #include "report/report.h"
 #include "report/results.h"
+#include "temp_folder.h"
 
-class RunStateTest : public ::testing::Test {
+class RunStateTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/velk-run-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-    std::snprintf(exeFolder, sizeof exeFolder, "%s/", folder.c_str());
-    std::snprintf(settingsPath, sizeof settingsPath, "%s/settings.ini", folder.c_str());
+    TempFolderTest::SetUp();
+    if (HasFatalFailure()) {
+      return;
+    }
+    std::snprintf(exeFolder, sizeof exeFolder, "%s/", folder().c_str());
+    std::snprintf(settingsPath, sizeof settingsPath, "%s/settings.ini", folder().c_str());
     settings = Settings{};
     for (auto& flag : settings.sequenceFlags) {
       flag = 1;
@@ -46,14 +45,6 @@ class RunStateTest : public ::testing::Test {
     resetPlatformFakes();
   }
 
-  void TearDown() override { std::filesystem::remove_all(folder); }
-
-  // Writes a file into the executable folder, bytes as given (CR LF where the test says).
-  void writeFile(const std::string& name, const std::string& bytes) {
-    std::ofstream out(folder + "/" + name, std::ios::binary);
-    out << bytes;
-  }
-
   // The settings file's [text] section, one "key=value" per element.
   void writeTextKeys(std::initializer_list<std::string> lines) {
     std::string ini = "[text]\r\n";
@@ -62,8 +53,6 @@ class RunStateTest : public ::testing::Test {
     }
     writeFile("settings.ini", ini);
   }
-
-  std::string folder;
 };
 
 #endif

@@ -8,7 +8,7 @@
 
 #include "config/ini_section.h"
 #include "config/profile.h"
-#include "config_temp_files.h"
+#include "temp_folder.h"
 
 namespace {
 

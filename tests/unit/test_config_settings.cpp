@@ -7,7 +7,7 @@
 
 #include "config/device_select.h"
 #include "config/settings.h"
-#include "config_temp_files.h"
+#include "temp_folder.h"
 #include "fakes/config_fakes.h"
 #include "midi/control_map.h"
 
@@ -152,20 +152,20 @@ TEST_F(LoadSettings, ControlMapEntries) {
   expectRect(controlMap.noteRect[4], {5, 6, 7, 8});
   EXPECT_EQ(controlMap.receiveFlag[4], 9);
   EXPECT_EQ(controlMap.noteDefined[channelIndex(3, 60)], 1);
-  EXPECT_EQ(controlMap.receiveFlag[444], 1);
-  EXPECT_EQ(controlMap.noteDefined[2175], 1);
-  EXPECT_EQ(controlMap.noteDefined[128], 1);
+  EXPECT_EQ(controlMap.receiveFlag[channelIndex(3, 60)], 1);
+  EXPECT_EQ(controlMap.noteDefined[channelIndex(16, 127)], 1);
+  EXPECT_EQ(controlMap.noteDefined[channelIndex(1, 0)], 1);
   expectRect(controlMap.noteRect[6], {6, 6, 6, 6});
   EXPECT_EQ(controlMap.noteDefined[7], 0);
   EXPECT_EQ(controlMap.noteDefined[5], 0);
   EXPECT_EQ(countDefined(controlMap.noteDefined), 8);
 
   EXPECT_EQ(controlMap.controllerDefined[channelIndex(16, 7)], 1);
-  expectRect(controlMap.controllerRect[2055], {1, 2, 3, 4});
+  expectRect(controlMap.controllerRect[channelIndex(16, 7)], {1, 2, 3, 4});
   EXPECT_EQ(controlMap.controllerDefined[127], 1);
   expectRect(controlMap.controllerRect[127], {5, 6, 0, 0});
   EXPECT_EQ(countDefined(controlMap.controllerDefined), 2);
-  EXPECT_EQ(controlMap.noteDefined[2055], 0);
+  EXPECT_EQ(controlMap.noteDefined[channelIndex(16, 7)], 0);
 }
 
 TEST_F(LoadSettings, ReloadClearsDefinitionsButKeepsUnscannedFields) {

@@ -7,7 +7,7 @@
 #include "app/steps.h"
 #include "config/device_select.h"
 #include "config/video_keys.h"
-#include "config_temp_files.h"
+#include "temp_folder.h"
 
 namespace {
 

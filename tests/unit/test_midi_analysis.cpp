@@ -49,20 +49,20 @@ TEST_F(AnalysisTest, ControlMapLookupEnableAndReset) {
 
   selectOnlyChannel(1);  // MIDI channel 2
   EXPECT_FALSE(isControlEnabled(60));
-  EXPECT_FALSE(isControlEnabled(255));
-  EXPECT_TRUE(isControlEnabled(256));
-  EXPECT_TRUE(isControlEnabled(383));
-  EXPECT_FALSE(isControlEnabled(384));
+  EXPECT_FALSE(isControlEnabled(channelIndex(1, 127)));
+  EXPECT_TRUE(isControlEnabled(channelIndex(2, 0)));
+  EXPECT_TRUE(isControlEnabled(channelIndex(2, 127)));
+  EXPECT_FALSE(isControlEnabled(channelIndex(3, 0)));
 
   controlMap.noteTested[5].set(1);
-  controlMap.controllerTested[2175].set(1);
+  controlMap.controllerTested[channelIndex(16, 127)].set(1);
   controlMap.controllerMin[7].set(0);
   resetPageTables();
   EXPECT_EQ(controlMap.noteTested[5].get(), 0);
-  EXPECT_EQ(controlMap.controllerTested[2175].get(), 0);
+  EXPECT_EQ(controlMap.controllerTested[channelIndex(16, 127)].get(), 0);
   EXPECT_EQ(controlMap.controllerMin[7].get(), 64);
-  EXPECT_EQ(controlMap.controllerMax[2175].get(), 64);
-  EXPECT_EQ(controlMap.noteDefined[444], 0);  // definitions survive a page reset
+  EXPECT_EQ(controlMap.controllerMax[channelIndex(16, 127)].get(), 64);
+  EXPECT_EQ(controlMap.noteDefined[channelIndex(3, 60)], 0);  // definitions survive a page reset
 }
 
 TEST_F(AnalysisTest, ClockMeasuresTempoOverFourBeatsAcrossWrapAndRestarts) {
@@ -139,9 +139,9 @@ TEST_F(AnalysisTest, NotesPassOnTheResolvedIndexWhenPressedAndEnabled) {
   controlMap.noteDefined[channelIndex(3, 60)] = 1;
   analyseShortMessage(shortMessage(0x92, 60, 0), 0);  // velocity 0: a release
   analyseShortMessage(shortMessage(0x82, 60, 90), 0);
-  EXPECT_EQ(controlMap.noteTested[444].get(), 0);
+  EXPECT_EQ(controlMap.noteTested[channelIndex(3, 60)].get(), 0);
   analyseShortMessage(shortMessage(0x92, 60, 90), 0);
-  EXPECT_EQ(controlMap.noteTested[444].get(), 1);
+  EXPECT_EQ(controlMap.noteTested[channelIndex(3, 60)].get(), 1);
   analyseShortMessage(shortMessage(0x92, 60, 91), 0);  // already passed: drawn once only
   EXPECT_EQ(countCalls("drawNote 444"), 1);
   EXPECT_EQ(controlMap.lastAnyChannel.get(), 15);  // a channel entry leaves it alone

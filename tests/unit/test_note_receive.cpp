@@ -17,7 +17,7 @@ class NoteReceiveTest : public RunStateTest {
 };
 
 TEST_F(NoteReceiveTest, ActsOnlyWhenMoreThan100msHavePassed) {
-  controlMap.receiveFlag[300] = 1;
+  controlMap.receiveFlag[channelIndex(2, 44)] = 1;
   for (uint32_t ms = 1000; ms <= 2000; ms += 100) {
     tickAt(ms);
   }
@@ -40,12 +40,12 @@ TEST_F(NoteReceiveTest, ActsOnlyWhenMoreThan100msHavePassed) {
 }
 
 TEST_F(NoteReceiveTest, ChannelEntriesAreAddressedByTheirIndex) {
-  controlMap.receiveFlag[300] = 1;
+  controlMap.receiveFlag[channelIndex(2, 44)] = 1;
   tickAt(1000);
   tickAt(1200);
   tickAt(1400);
   EXPECT_EQ(platformFakes.sentMidi, (std::vector<uint32_t>{0xFF2C91, 0xFF2C81, 0xFF2C91}));
-  EXPECT_EQ(currentRxIndex.get(), 300);
+  EXPECT_EQ(currentRxIndex.get(), channelIndex(2, 44));
 }
 
 TEST_F(NoteReceiveTest, AnyChannelEntriesUseTheLastAnyChannel) {
@@ -66,7 +66,7 @@ TEST_F(NoteReceiveTest, AnyChannelEntriesUseTheLastAnyChannel) {
 }
 
 TEST_F(NoteReceiveTest, NothingIsSentOutsideStep5) {
-  controlMap.receiveFlag[300] = 1;
+  controlMap.receiveFlag[channelIndex(2, 44)] = 1;
   for (int step :
        {kStepOpening, kStepNoteTest, kStepControllerTest, kStepAudioOut, kFinishedStep}) {
     currentStep.set(step);

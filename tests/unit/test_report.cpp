@@ -50,10 +50,10 @@ class ReportTest : public RunStateTest {
 };
 
 TEST_F(ReportTest, UnitWithoutAudioTwoNotesOnChannel1) {
-  controlMap.noteDefined[128] = 1;
-  controlMap.noteDefined[255] = 1;
+  controlMap.noteDefined[channelIndex(1, 0)] = 1;
+  controlMap.noteDefined[channelIndex(1, 127)] = 1;
   currentStep.set(kStepNoteTest);
-  controlMap.noteTested[128].set(1);
+  controlMap.noteTested[channelIndex(1, 0)].set(1);
   snapshotResults();
   for (int i = 0; i < kControlCount; ++i) {
     controllerResults.entry[i] = -1;  // step 4 ran with nothing defined
@@ -66,7 +66,7 @@ TEST_F(ReportTest, UnitWithoutAudioTwoNotesOnChannel1) {
   const AsioSummary noPairs = summary("Velk ASIO", 1, 1);
   EXPECT_EQ(composeReport(&noPairs), expected);
 
-  const std::string path = folder + "/results.txt";
+  const std::string path = folder() + "/results.txt";
   ASSERT_TRUE(writeReportFile(path.c_str(), nullptr));
   EXPECT_EQ(readFile(path), expected);
 }
@@ -97,7 +97,7 @@ TEST_F(ReportTest, SectionsListMixedOutcomesAndSummariseUniformOnes) {
     receiveResults.entry[i] = 0;
   }
   noteResults.entry[3] = 1;
-  noteResults.entry[2175] = 1;
+  noteResults.entry[channelIndex(16, 127)] = 1;
   controllerResults.entry[0] = 1;
   controllerResults.entry[127] = 0;
   controllerResults.entry[channelIndex(16, 5)] = 0;
@@ -111,16 +111,16 @@ TEST_F(ReportTest, SectionsListMixedOutcomesAndSummariseUniformOnes) {
 
 TEST_F(ReportTest, SnapshotTakesPartFromDefinitionsAndIgnoresTheFilter) {
   controlMap.noteDefined[10] = 1;
-  controlMap.noteDefined[300] = 1;
-  controlMap.receiveFlag[300] = 1;
+  controlMap.noteDefined[channelIndex(2, 44)] = 1;
+  controlMap.receiveFlag[channelIndex(2, 44)] = 1;
   controlMap.noteTested[10].set(1);
-  controlMap.noteTested[300].set(1);
+  controlMap.noteTested[channelIndex(2, 44)].set(1);
   controlMap.noteTested[11].set(1);  // undefined entry marked by a stray note
   selectOnlyChannel(2);
   currentStep.set(kStepNoteRxTest);
   snapshotResults();
   EXPECT_EQ(receiveResults.entry[10], -1);
-  EXPECT_EQ(receiveResults.entry[300], 1);
+  EXPECT_EQ(receiveResults.entry[channelIndex(2, 44)], 1);
   EXPECT_EQ(receiveResults.entry[11], -1);
   EXPECT_EQ(noteResults.entry[10], 0);  // untouched outside its step
 
@@ -158,7 +158,7 @@ TEST_F(ReportTest, ReportNameEndsInTxt) {
 }
 
 TEST_F(ReportTest, WriterReplacesFilesAndFailsHonestly) {
-  const std::string path = folder + "/results.txt";
+  const std::string path = folder() + "/results.txt";
   writeFile("results.txt", std::string(10000, 'x'));
   ASSERT_TRUE(writeReportFile(path.c_str(), nullptr));
   EXPECT_EQ(readFile(path), composeReport(nullptr));
@@ -166,10 +166,10 @@ TEST_F(ReportTest, WriterReplacesFilesAndFailsHonestly) {
   // The section's values (the driver's name among them) are asked only once the file is
   // there to take them.
   audioAsked = 0;
-  EXPECT_FALSE(writeReportFile((folder + "/missing/results.txt").c_str(), describeTwoPairs));
-  EXPECT_FALSE(std::filesystem::exists(folder + "/missing"));
-  std::filesystem::create_directory(folder + "/dir.txt");
-  EXPECT_FALSE(writeReportFile((folder + "/dir.txt").c_str(), describeTwoPairs));
+  EXPECT_FALSE(writeReportFile((folder() + "/missing/results.txt").c_str(), describeTwoPairs));
+  EXPECT_FALSE(std::filesystem::exists(folder() + "/missing"));
+  std::filesystem::create_directory(folder() + "/dir.txt");
+  EXPECT_FALSE(writeReportFile((folder() + "/dir.txt").c_str(), describeTwoPairs));
   EXPECT_EQ(audioAsked, 0);
   ASSERT_TRUE(writeReportFile(path.c_str(), describeTwoPairs));
   EXPECT_EQ(audioAsked, 1);
@@ -187,7 +187,7 @@ TEST_F(ReportTest, ReportCutShortLeavesNoFile) {
   for (int i = 0; i < kControlCount; ++i) {
     noteResults.entry[i] = static_cast<int16_t>(i % 2);  // a long list: well over the limit
   }
-  const std::string path = folder + "/results.txt";
+  const std::string path = folder() + "/results.txt";
   writeFile("results.txt", "an older report");
   rlimit previous;
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);

@@ -63,19 +63,19 @@ TEST_F(SequenceTest, FilterSelectsThePageChannelOrEveryUnclaimedOne) {
   EXPECT_EQ(enabledChannels(), "0011111111111111");
   EXPECT_EQ(channelFilter.selectedChannel.get(), -1);
   EXPECT_TRUE(isControlEnabled(60));
-  EXPECT_FALSE(isControlEnabled(128));
-  EXPECT_TRUE(isControlEnabled(384));
+  EXPECT_FALSE(isControlEnabled(channelIndex(1, 0)));
+  EXPECT_TRUE(isControlEnabled(channelIndex(3, 0)));
 
   showPage(kStepNoteTest, 0);
   EXPECT_EQ(enabledChannels(), "1000000000000000");
   EXPECT_EQ(channelFilter.selectedChannel.get(), 0);
   EXPECT_FALSE(isControlEnabled(60));
-  EXPECT_TRUE(isControlEnabled(255));
-  EXPECT_FALSE(isControlEnabled(256));
+  EXPECT_TRUE(isControlEnabled(channelIndex(1, 127)));
+  EXPECT_FALSE(isControlEnabled(channelIndex(2, 0)));
 
   showPage(kStepNoteTest, 1);
   EXPECT_EQ(enabledChannels(), "0100000000000000");
-  EXPECT_TRUE(isControlEnabled(256));
+  EXPECT_TRUE(isControlEnabled(channelIndex(2, 0)));
 
   // Prefixes 17 and 0 select nothing and claim nothing.
   showPage(kStepNoteTest, 2);

@@ -11,24 +11,25 @@ host (ctest does this in the MinGW build):
                   --host-check asio_host_check.exe [--prefix P]
 """
 import argparse
-import os
 import shutil
 import struct
-import subprocess
 import sys
 import tempfile
 import uuid
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parents[3]
+if __package__:
+    from .files import wav_bytes
+    from .wine import Display, Wine, end_wineserver, make_prefix, test_prefix, windows_path
+else:  # run as a script by ctest
+    sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+    from harness.files import wav_bytes
+    from harness.wine import (Display, Wine, end_wineserver, make_prefix, test_prefix,
+                              windows_path)
 
 # Sample types, as the driver's SampleType value takes them.
 INT16_LSB, INT24_LSB, INT32_LSB, FLOAT32_LSB, FLOAT64_LSB = 16, 17, 18, 19, 20
 INT16_MSB, INT24_MSB, INT32_MSB, FLOAT32_MSB, FLOAT64_MSB = 0, 1, 2, 3, 4
-
-
-def windows_path(path):
-    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
 class Driver:
@@ -93,31 +94,16 @@ def unreg_text(drivers):
     return "\r\n".join(lines) + "\r\n"
 
 
-def wine_env(prefix, display=None):
-    env = dict(os.environ, WINEPREFIX=str(prefix), WINEARCH="win64", WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
-    env.pop("DISPLAY", None)
-    if display:
-        env["DISPLAY"] = display
-    return env
-
-
 def import_reg(target, text):
-    """Imports REGEDIT4 text. target: a harness Wine (its run() is used) or a prefix path."""
-    with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, encoding="cp1252",
-                                     newline="") as reg:
-        reg.write(text)
-    try:
-        if hasattr(target, "run"):
-            code, _ = target.run(["regedit", "/S", windows_path(reg.name)], timeout=60)
-        else:
-            code = subprocess.run(["wine", "regedit", "/S", windows_path(reg.name)],
-                                  env=wine_env(target), stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL, timeout=120).returncode
+    """Imports REGEDIT4 text. target: a harness Wine, or a prefix path (run without a
+    display)."""
+    with tempfile.TemporaryDirectory(prefix="velk-reg-") as folder:
+        reg = Path(folder) / "entries.reg"
+        reg.write_bytes(text.encode("cp1252"))
+        wine = target if isinstance(target, Wine) else Wine(target, None, Path(folder) / "logs")
+        code, _ = wine.run(["regedit", "/S", windows_path(reg)], timeout=120)
         if code != 0:
             raise RuntimeError("regedit failed with %d" % code)
-    finally:
-        os.unlink(reg.name)
 
 
 def register(target, dll, drivers, clear=False):
@@ -174,26 +160,7 @@ def read_dump(path):
 
 def _loop_wav(path, frames=4410):
     """A 16-bit stereo loop with the 46-byte header: a ramp reaching 30000."""
-    data = b"".join(struct.pack("<hh", (i * 97) % 30001, 0) for i in range(frames))
-    fmt = struct.pack("<HHIIHHH", 1, 2, 44100, 44100 * 4, 4, 16, 0)
-    body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + \
-        struct.pack("<I", len(data)) + data
-    Path(path).write_bytes(b"RIFF" + struct.pack("<I", len(body)) + body)
-
-
-def _run(prefix, display, exe, *args, timeout=60):
-    done = subprocess.run(["wine", str(exe), *map(str, args)], env=wine_env(prefix, display),
-                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
-    return done.returncode, done.stdout.decode("cp1252", errors="replace")
-
-
-def _wineserver_done(prefix):
-    """Waits for the prefix's server to end: one started without a display must not serve
-    programs under Xvfb, nor one started under Xvfb outlive it."""
-    try:
-        subprocess.run(["wineserver", "-w"], env=wine_env(prefix), timeout=30)
-    except subprocess.TimeoutExpired:  # a persistent server left by an aborted session
-        subprocess.run(["wineserver", "-k"], env=wine_env(prefix), timeout=30)
+    Path(path).write_bytes(wav_bytes([(i * 97) % 30001 for i in range(frames)]))
 
 
 class _Checks:
@@ -249,21 +216,24 @@ def check(prefix, dll, smoke, host_check):
     register(prefix, dll, drivers)
     checks = _Checks()
     # The host's message boxes need a display: without one Wine returns at once.
-    sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-    from harness.wine import Display
-    _wineserver_done(prefix)
+    end_wineserver(prefix)
     display = Display()
+    wine = Wine(prefix, display, work / "wine-logs")
+
+    def run(exe, *args, timeout=60):
+        code, out = wine.run([exe, *args], timeout=timeout)
+        return code, out.decode("cp1252", errors="replace")
     try:
         # The first program under the display in a new prefix also brings up the prefix's
         # own processes; the smoke check must not be that program.
-        _run(prefix, display.name, "cmd", "/c", "exit", timeout=120)
-        code, out = _run(prefix, display.name, smoke, smoke_driver.name)
+        run("cmd", "/c", "exit", timeout=120)
+        code, out = run(smoke, smoke_driver.name)
         sys.stdout.write(out)
         checks.expect(code == 0, "smoke: the driver registers, is created and streams")
 
         for driver in (good, wide, dup_good):
             name = driver.description
-            code, out = _run(prefix, display.name, host_check, "stream", name, loop)
+            code, out = run(host_check, "stream", name, loop)
             sys.stdout.write(out)
             checks.expect(code == 0, "host streams with %s" % name)
         calls = good.calls()
@@ -291,7 +261,7 @@ def check(prefix, dll, smoke, host_check):
                       "a driver that faulted in creation is never released")
 
         for name, (driver, stage) in failing.items():
-            code, out = _run(prefix, display.name, host_check, "fail", name, loop, stage)
+            code, out = run(host_check, "fail", name, loop, stage)
             sys.stdout.write(out)
             checks.expect(code == 0, "%s: message '%s', no crash" % (name, stage))
         for name in ("Velk Fault Init", "Velk Fault Channels"):
@@ -299,7 +269,7 @@ def check(prefix, dll, smoke, host_check):
             checks.expect(calls and not any(text.startswith("Release") for _, text in calls),
                           "%s: the faulted instance is never released" % name)
         for name, (driver, call) in abandoned.items():
-            code, out = _run(prefix, display.name, host_check, "abandon", name, loop, call,
+            code, out = run(host_check, "abandon", name, loop, call,
                              windows_path(driver.dump))
             sys.stdout.write(out)
             checks.expect(code == 0, "%s: abandoned streaming, no crash" % name)
@@ -314,7 +284,7 @@ def check(prefix, dll, smoke, host_check):
         checks.expect("canSampleRate 44100" in fixed and "setSampleRate 44100" not in fixed,
                       "a fixed 48 kHz driver is asked, not set")
     finally:
-        _wineserver_done(prefix)
+        end_wineserver(prefix)
         display.stop()
         unregister(prefix, drivers)
     print("%d failures" % len(checks.failures))
@@ -327,21 +297,18 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     sub = parser.add_subparsers(dest="command", required=True)
     reg = sub.add_parser("register", help="register one instance: NAME [Key=Value ...]")
-    reg.add_argument("--prefix", default=os.environ.get("VELK_WINEPREFIX",
-                                                        ROOT / "build" / "wineprefix"))
+    reg.add_argument("--prefix", default=test_prefix())
     reg.add_argument("--dll", required=True)
     reg.add_argument("name")
     reg.add_argument("values", nargs="*")
     run = sub.add_parser("check", help="Windows-side checks of the driver and the host")
-    run.add_argument("--prefix", default=os.environ.get("VELK_WINEPREFIX",
-                                                        ROOT / "build" / "wineprefix"))
+    run.add_argument("--prefix", default=test_prefix())
     run.add_argument("--dll", required=True)
     run.add_argument("--smoke", required=True)
     run.add_argument("--host-check", required=True)
     args = parser.parse_args(argv)
     if not (Path(args.prefix) / "system.reg").exists():
-        subprocess.run([str(ROOT / "scripts" / "wine-prefix.sh")], check=True,
-                       env=dict(os.environ, VELK_WINEPREFIX=str(args.prefix)))
+        make_prefix(args.prefix)
     if args.command == "register":
         values = {}
         for item in args.values:

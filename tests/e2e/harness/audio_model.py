@@ -1,11 +1,10 @@
-"""A unit with a sound card for the audio steps: loop WAV files in the two common header
-layouts, the unit model with its [audio] loop, the loop matched against what the loopback
+"""A unit with a sound card for the audio steps: the unit model with its [audio] loop (the
+WAV files come from files.wav_bytes), the loop matched against what the loopback
 driver dumped, and the level meters read off the screen.
 
 The model's meter pictures are flat colours (METER_ON_COLOUR lit, METER_OFF_COLOUR unlit),
 so one column of pixels tells how many rows of a meter are lit."""
 import math
-import struct
 from dataclasses import dataclass
 
 from .asio import (FLOAT32_LSB, FLOAT32_MSB, FLOAT64_LSB, FLOAT64_MSB, INT16_LSB, INT16_MSB,
@@ -14,21 +13,6 @@ from .midi_model import ScreenPixels
 from .model import METER_OFF_COLOUR, METER_ON_COLOUR, METER_SIZE, Model
 
 LOOP_FILE = "loop.wav"
-
-
-def wav_bytes(left, right=None, header=46):
-    """16-bit stereo PCM at 44100 Hz. header 46: an 18-byte format chunk (samples at offset
-    46); header 44: the common 16-byte one (samples at offset 44)."""
-    right = right if right is not None else [0] * len(left)
-    data = b"".join(struct.pack("<hh", l, r) for l, r in zip(left, right))
-    fmt = struct.pack("<HHIIHH", 1, 2, 44100, 44100 * 4, 4, 16)
-    if header == 46:
-        fmt += struct.pack("<H", 0)
-    body = (b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" +
-            struct.pack("<I", len(data)) + data)
-    wav = b"RIFF" + struct.pack("<I", len(body)) + body
-    assert wav.index(data) == header
-    return wav
 
 
 @dataclass
@@ -84,14 +68,7 @@ class MeterPixels(ScreenPixels):
         None while the column is not a meter (not drawn yet)."""
         height = METER_SIZE[1]
         x = self.origin[0] + 20 * meter + 10
-        all_planes, z_pixmap = 0xFFFFFFFF, 2
-        image = self._x.XGetImage(self._display, self._root, x, self.origin[1], 1, height,
-                                  all_planes, z_pixmap)
-        column = []
-        for row in range(height):
-            value = self._x.XGetPixel(image, 0, row)
-            column.append(((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF))
-        self._x.XDestroyImage(image)
+        column = self.column(x, self.origin[1], height)
         lit = 0
         while lit < height and column[height - 1 - lit] == METER_ON_COLOUR:
             lit += 1

@@ -1,36 +1,10 @@
 """The program's folder as a test lays it out: the exe, its launcher file, settings, bitmaps,
 text pages. Every text file is written with CR LF line ends, as the program expects."""
 import shutil
-import struct
 from pathlib import Path
 
-LAUNCHER = "Velk Analyser.ini"
-
-
-def ini_text(sections):
-    """INI text from {section: {key: value}} (or a list of (key, value) to allow duplicates)."""
-    lines = []
-    for section, entries in sections.items():
-        lines.append("[%s]" % section)
-        items = entries.items() if isinstance(entries, dict) else entries
-        lines.extend("%s=%s" % (key, value) for key, value in items)
-        lines.append("")
-    return "\r\n".join(lines)
-
-
-def bmp_bytes(width, height, color, rects=()):
-    """A 24-bit bottom-up BMP filled with `color` (r, g, b), then each (left, top, right,
-    bottom), colour pair of `rects` painted over it (right and bottom exclusive)."""
-    rows = [bytearray(bytes((color[2], color[1], color[0])) * width) for _ in range(height)]
-    for (left, top, right, bottom), (r, g, b) in rects:
-        for y in range(max(top, 0), min(bottom, height)):
-            span = range(max(left, 0), min(right, width))
-            rows[y][span.start * 3:span.stop * 3] = bytes((b, g, r)) * len(span)
-    padding = b"\0" * (-width * 3 % 4)
-    pixels = b"".join(bytes(row) + padding for row in reversed(rows))
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    return header + info + pixels
+from .facts import LAUNCHER
+from .files import bmp_bytes, ini_text
 
 
 class ExeFolder:

@@ -6,6 +6,7 @@ control's rectangle tells its state: red untested, green passed, blue not under 
 import ctypes
 from collections import namedtuple
 
+from . import midi
 from .wine import wait_until
 
 UNIT_PROFILE = "Unit"
@@ -16,8 +17,6 @@ RED = (255, 0, 0)
 GREEN = (0, 255, 0)
 PANEL_ORIGIN = (10, 10)  # Bitmap_left, Bitmap_top
 PANEL_SIZE = (400, 300)
-TEXT_PANE = 112
-CONTINUE_BUTTON = 110
 
 # [notes]: key -> x, y, width, height, receive flag. Any-channel entries ("60") and entries
 # on channel 1 ("0:1") and channel 2 ("10:2"); every other one is a receive target.
@@ -43,22 +42,20 @@ CONTROLLERS = {
 def note_on(key, velocity=0x40, channel=None):
     """Note-on word for a [notes] key; an any-channel key takes `channel` (1..16)."""
     number, key_channel = _address(key, channel)
-    return 0x90 | (key_channel - 1) | number << 8 | velocity << 16
+    return midi.note_on(key_channel, number, velocity)
 
 
 def note_off(key, velocity=0x40, channel=None):
     number, key_channel = _address(key, channel)
-    return 0x80 | (key_channel - 1) | number << 8 | velocity << 16
+    return midi.note_off(key_channel, number, velocity)
 
 
 def control_change(key, value, channel=None):
     number, key_channel = _address(key, channel)
-    return 0xB0 | (key_channel - 1) | number << 8 | value << 16
+    return midi.control_change(key_channel, number, value)
 
 
-def pitch_bend(channel, value, low=0):
-    """Pitch bend on channel 1..16: `low` the first data byte, `value` the second."""
-    return 0xE0 | (channel - 1) | low << 8 | value << 16
+pitch_bend = midi.pitch_bend
 
 
 def _address(key, channel):
@@ -168,14 +165,18 @@ class ScreenPixels:
     def close(self):
         self._x.XCloseDisplay(self._display)
 
-    def pixel(self, point):
-        """(r, g, b) at a screen point (24-bit TrueColor screen)."""
+    def column(self, x, y, height):
+        """(r, g, b) of `height` screen pixels from (x, y) down (24-bit TrueColor screen)."""
         all_planes, z_pixmap = 0xFFFFFFFF, 2
-        image = self._x.XGetImage(self._display, self._root, point[0], point[1], 1, 1,
-                                  all_planes, z_pixmap)
-        value = self._x.XGetPixel(image, 0, 0)
+        image = self._x.XGetImage(self._display, self._root, x, y, 1, height, all_planes,
+                                  z_pixmap)
+        values = [self._x.XGetPixel(image, 0, row) for row in range(height)]
         self._x.XDestroyImage(image)
-        return (value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF
+        return [((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF) for v in values]
+
+    def pixel(self, point):
+        """(r, g, b) at a screen point."""
+        return self.column(point[0], point[1], 1)[0]
 
     def wait_colours(self, expected, timeout=5.0):
         """Polls until every point shows its colour; expected: {point: (r, g, b)}."""

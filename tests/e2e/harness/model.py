@@ -3,6 +3,8 @@ five bitmaps and the text pages. Each picture is one flat colour, so a single pi
 which one is on screen."""
 from dataclasses import dataclass, field
 
+from .vmidi import UNIT_NAME
+
 OFF_COLOUR = (40, 90, 200)
 RED_COLOUR = (220, 30, 30)
 GREEN_COLOUR = (30, 180, 60)
@@ -30,7 +32,7 @@ class Model:
 
     Rectangles are (x, y, width, height) in client pixels; `texts` maps a [text] key to the
     content of its file (key + ".txt"), or to None for a key with an empty value."""
-    port: str = "Velk Test Unit"
+    port: str = UNIT_NAME
     profile: str = "T1"
     settings_file: str = "t1.ini"
     audio: str = None  # the profile's ASIO driver; None: no audio key at all
@@ -78,6 +80,10 @@ class Model:
             if content is not None:
                 folder.write_text(key + ".txt", content)
         return folder
+
+    def text(self, key):
+        """What the text pane shows for a [text] key."""
+        return self.texts[key]
 
     @staticmethod
     def bitmap_file(key):

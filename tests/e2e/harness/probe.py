@@ -2,16 +2,14 @@
 import os
 import select
 import subprocess
-import time
 from collections import namedtuple
 
+from .facts import DIALOG_CLASS, MESSAGE_BOX_TEXT
 from .wine import wait_until
 
 Window = namedtuple("Window", "hwnd pid cls rect title")
 Child = namedtuple("Child", "id hwnd cls visible rect text")
 MessageBox = namedtuple("MessageBox", "hwnd title text buttons")  # buttons: {id: caption}
-
-MESSAGE_BOX_TEXT = 0xFFFF  # control id of a message box's text
 
 
 def _unescape(text):
@@ -30,13 +28,7 @@ class Probe:
         self.exe = exe
 
     def run(self, *args, check=True):
-        argv = [self.exe, *[self._arg(a) for a in args]]
-        started = time.monotonic()
-        code, out = self.wine.run(argv, timeout=30)
-        if code not in (0, 1, 2) or (code != 0 and not out and time.monotonic() - started < 0.2):
-            # Seen rarely on a loaded machine: the probe ends at once without having looked
-            # (a start-up failure of the Wine process, not an answer). Ask once more.
-            code, out = self.wine.run(argv, timeout=30)
+        code, out = self.wine.run([self.exe, *[self._arg(a) for a in args]], timeout=30)
         if check and code != 0:
             raise RuntimeError("velkprobe %s: exit code %d" % (" ".join(map(str, args)), code))
         return code, out.decode("cp1252")
@@ -118,7 +110,7 @@ class Probe:
 
     def message_box(self, title, timeout=10.0):
         """The visible message box with this caption: its text and its buttons."""
-        hwnd = self.find(title, timeout, cls="#32770")
+        hwnd = self.find(title, timeout, cls=DIALOG_CLASS)
         buttons = {c.id: c.text for c in self.children(hwnd) if c.cls.lower() == "button"}
         return MessageBox(hwnd, title, self.text(hwnd, MESSAGE_BOX_TEXT), buttons)
 

@@ -12,6 +12,8 @@ from collections import namedtuple
 Event = namedtuple("Event", "direction port action time")  # EV IN|OUT <port> <action>
 Output = namedtuple("Output", "port word time")  # OUT <port> <word>
 
+UNIT_NAME = "Velk Test Unit"  # the ports of the unit a scenario gets unless it says otherwise
+
 
 class VirtualUnit:
     """A simulated unit: its ports, the input it injects and what the program did to it.

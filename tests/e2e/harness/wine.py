@@ -5,6 +5,59 @@ import time
 from pathlib import Path
 
 
+ROOT = Path(__file__).resolve().parents[3]
+
+
+def test_prefix():
+    """The test prefix: $VELK_WINEPREFIX, else build/wineprefix."""
+    return Path(os.environ.get("VELK_WINEPREFIX", ROOT / "build" / "wineprefix")).resolve()
+
+
+def make_prefix(prefix, build_dir=None):
+    """Creates the prefix, or refreshes it (scripts/wine-prefix.sh); given a build folder,
+    the virtual MIDI driver built there is installed in it too."""
+    subprocess.run([str(ROOT / "scripts" / "wine-prefix.sh"),
+                    *([str(build_dir)] if build_dir else [])],
+                   check=True, env=dict(os.environ, VELK_WINEPREFIX=str(prefix)))
+
+
+# Wine processes run with address space randomization off. The 64-bit loader here has no
+# preloader: it is linked at 0x7d000000 and its heap follows it, at a random offset of up to
+# 32 MB when randomization is on. Now and then a process then ends at start-up with exit
+# code 1 before running any Windows code ("failed to map the shared user data: c0000018",
+# seen with WINEDEBUG=err+all, once or twice in some thousands of probe runs), which the probe's
+# callers took for an answer. Without randomization the heap starts right after the loader.
+NO_RANDOMIZATION = ["setarch", "x86_64", "--addr-no-randomize"]
+
+
+def wine_env(prefix, display=None, extra=None):
+    """The environment of a Wine process in the prefix: 64-bit, quiet, without Mono and
+    Gecko, on the X display given (none: no display at all)."""
+    env = dict(os.environ, WINEPREFIX=str(prefix), WINEARCH="win64", WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.pop("VMIDI_CTL", None)
+    env.pop("DISPLAY", None)
+    if display:
+        env["DISPLAY"] = display
+    env.update(extra or {})
+    return env
+
+
+def end_wineserver(prefix):
+    """Waits for the prefix's server to end: one started without a display must not serve
+    programs under Xvfb, nor one started under Xvfb outlive it. One still running after its
+    idle time is a persistent leftover of an aborted run, and is killed."""
+    try:
+        subprocess.run(["wineserver", "-w"], env=wine_env(prefix), timeout=30)
+    except subprocess.TimeoutExpired:
+        subprocess.run(["wineserver", "-k"], env=wine_env(prefix), timeout=30)
+
+
+def windows_path(path):
+    """The Windows name of a Linux path, through Wine's Z: drive."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
 def wait_until(poll, timeout=10.0, what="condition", interval=0.02):
     """Calls poll() until it returns something true and returns that; no fixed sleeps."""
     deadline = time.monotonic() + timeout
@@ -106,21 +159,10 @@ class Wine:
         self._logs = 0
 
     def env(self, extra=None):
-        env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64", WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=")
-        env.pop("VMIDI_CTL", None)
-        if self.display:
-            env.update(self.display.env)
-        env.update(extra or {})
-        return env
+        return wine_env(self.prefix, self.display.name if self.display else None, extra)
 
     def start(self):
-        # The prefix was made without a display: that server must end before one under Xvfb.
-        # One still running after its idle time is a persistent leftover of an aborted run.
-        try:
-            subprocess.run(["wineserver", "-w"], env=self.env(), timeout=30)
-        except subprocess.TimeoutExpired:
-            subprocess.run(["wineserver", "-k"], env=self.env(), timeout=30)
+        end_wineserver(self.prefix)  # the prefix was made by a server without a display
         # A persistent server: start to first window 0.3-0.6 s instead of 2-3 s.
         subprocess.run(["wineserver", "-p"], env=self.env(), timeout=30)
         self.run(["cmd", "/c", "exit"], timeout=120)  # brings up the prefix's own processes
@@ -137,8 +179,9 @@ class Wine:
         wineserver to exit)."""
         stderr_path = self.log_file(name + ".stderr")
         with open(stderr_path, "wb") as stderr:
-            process = subprocess.Popen(["wine", *map(str, args)], env=self.env(env), cwd=cwd,
-                                       stdin=stdin, stdout=stdout, stderr=stderr)
+            process = subprocess.Popen([*NO_RANDOMIZATION, "wine", *map(str, args)],
+                                       env=self.env(env), cwd=cwd, stdin=stdin, stdout=stdout,
+                                       stderr=stderr)
         process.stderr_path = stderr_path
         return process
 
@@ -153,9 +196,7 @@ class Wine:
             raise
         return process.returncode, out
 
-    @staticmethod
-    def windows_path(path):
-        return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+    windows_path = staticmethod(windows_path)
 
 
 class Program:

@@ -17,17 +17,17 @@ TEST_F(AudioTest, ProbeLearnsCountsBufferSizeAndChannelTypes) {
   driver.preferredSize = 256;
   driver.sampleType = ASIOSTInt24LSB;
   EXPECT_TRUE(probeDriver(nullptr));
-  EXPECT_EQ((Calls{"init", "getChannels", "getBufferSize"}), driver.calls);
-  EXPECT_EQ(4, asioFacts.inputCount.get());
-  EXPECT_EQ(6, asioFacts.outputCount.get());
-  EXPECT_EQ(256, asioHost.preferredBufferSize);
-  ASSERT_EQ(10u, driver.channelQueries.size());
-  EXPECT_EQ(1, driver.channelQueries[3].isInput);
-  EXPECT_EQ(3, driver.channelQueries[3].channel);
-  EXPECT_EQ(0, driver.channelQueries[4].isInput);
-  EXPECT_EQ(0, driver.channelQueries[4].channel);
-  EXPECT_EQ(5, driver.channelQueries[9].channel);
-  EXPECT_EQ(ASIOSTInt24LSB, asioHost.channelInfos[9].type);
+  EXPECT_EQ(driver.calls, (Calls{"init", "getChannels", "getBufferSize"}));
+  EXPECT_EQ(asioFacts.inputCount.get(), 4);
+  EXPECT_EQ(asioFacts.outputCount.get(), 6);
+  EXPECT_EQ(asioHost.preferredBufferSize, 256);
+  ASSERT_EQ(driver.channelQueries.size(), 10u);
+  EXPECT_EQ(driver.channelQueries[3].isInput, 1);
+  EXPECT_EQ(driver.channelQueries[3].channel, 3);
+  EXPECT_EQ(driver.channelQueries[4].isInput, 0);
+  EXPECT_EQ(driver.channelQueries[4].channel, 0);
+  EXPECT_EQ(driver.channelQueries[9].channel, 5);
+  EXPECT_EQ(asioHost.channelInfos[9].type, ASIOSTInt24LSB);
 }
 
 TEST_F(AudioTest, ProbeFailuresLeaveNoChannels) {
@@ -51,108 +51,108 @@ TEST_F(AudioTest, ChannelsBeyondTheTablesAreNeverQueriedOrUsed) {
   driver.inputs = 100;
   driver.outputs = 70;
   EXPECT_TRUE(probeDriver(nullptr));
-  EXPECT_EQ(32, asioFacts.inputCount.get());
-  EXPECT_EQ(32, asioFacts.outputCount.get());
-  EXPECT_EQ(64u, driver.channelQueries.size());
+  EXPECT_EQ(asioFacts.inputCount.get(), 32);
+  EXPECT_EQ(asioFacts.outputCount.get(), 32);
+  EXPECT_EQ(driver.channelQueries.size(), 64u);
 
   driver.inputs = -3;  // nonsense from a driver reads as none
   driver.outputs = 2;
   EXPECT_TRUE(probeDriver(nullptr));
-  EXPECT_EQ(0, asioFacts.inputCount.get());
-  EXPECT_EQ(2, asioFacts.outputCount.get());
+  EXPECT_EQ(asioFacts.inputCount.get(), 0);
+  EXPECT_EQ(asioFacts.outputCount.get(), 2);
 }
 
 TEST_F(AudioTest, OpeningAtTheRunningRateAsksNothingMore) {
-  EXPECT_EQ(0, initDriverAtRate(nullptr, 44100.0));
-  EXPECT_EQ((Calls{"init", "getSampleRate"}), driver.calls);
-  EXPECT_EQ(44100.0, asioHost.sampleRate);
+  EXPECT_EQ(initDriverAtRate(nullptr, 44100.0), 0);
+  EXPECT_EQ(driver.calls, (Calls{"init", "getSampleRate"}));
+  EXPECT_EQ(asioHost.sampleRate, 44100.0);
 }
 
 TEST_F(AudioTest, OpeningSwitchesTheRateWhenItDiffersOrIsUnknown) {
   driver.currentRate = 48000.0;
-  EXPECT_EQ(0, initDriverAtRate(nullptr, 44100.0));
-  EXPECT_EQ((Calls{"init", "getSampleRate", "canSampleRate", "setSampleRate"}), driver.calls);
-  EXPECT_EQ(44100.0, asioHost.sampleRate);
+  EXPECT_EQ(initDriverAtRate(nullptr, 44100.0), 0);
+  EXPECT_EQ(driver.calls, (Calls{"init", "getSampleRate", "canSampleRate", "setSampleRate"}));
+  EXPECT_EQ(asioHost.sampleRate, 44100.0);
 
   driver.calls.clear();
   driver.sampleRateResult = ASE_NotPresent;  // 44100 reported, but the query failed
-  EXPECT_EQ(0, initDriverAtRate(nullptr, 44100.0));
-  EXPECT_EQ(1, driver.count("setSampleRate"));
+  EXPECT_EQ(initDriverAtRate(nullptr, 44100.0), 0);
+  EXPECT_EQ(driver.count("setSampleRate"), 1);
 }
 
 TEST_F(AudioTest, OpeningFailsWhenTheRateCannotBeSet) {
   driver.currentRate = 48000.0;
   driver.canRateResult = ASE_NotPresent;
-  EXPECT_EQ(1, initDriverAtRate(nullptr, 44100.0));
-  EXPECT_EQ(0, driver.count("setSampleRate"));
-  EXPECT_EQ(&driver, asioHost.driver.get());
+  EXPECT_EQ(initDriverAtRate(nullptr, 44100.0), 1);
+  EXPECT_EQ(driver.count("setSampleRate"), 0);
+  EXPECT_EQ(asioHost.driver.get(), &driver);
 
   driver.canRateResult = ASE_OK;
   driver.setRateResult = ASE_NotPresent;
-  EXPECT_EQ(1, initDriverAtRate(nullptr, 44100.0));
+  EXPECT_EQ(initDriverAtRate(nullptr, 44100.0), 1);
 }
 
 TEST_F(AudioTest, OpeningGivesBackADriverThatWillNotInitialise) {
   driver.initResult = 0;
-  EXPECT_EQ(1, initDriverAtRate(nullptr, 44100.0));
-  EXPECT_EQ((Calls{"init", "Release"}), driver.calls);
-  EXPECT_EQ(nullptr, asioHost.driver.get());
+  EXPECT_EQ(initDriverAtRate(nullptr, 44100.0), 1);
+  EXPECT_EQ(driver.calls, (Calls{"init", "Release"}));
+  EXPECT_EQ(asioHost.driver.get(), nullptr);
 }
 
 TEST_F(AudioTest, BuffersCoverTheFirst32ChannelsOfEachDirection) {
   driver.inputs = 40;
   driver.outputs = 8;
   driver.preferredSize = 128;
-  ASSERT_EQ(ASE_OK, createAudioBuffers());
-  EXPECT_EQ((Calls{"getChannels", "getBufferSize", "createBuffers", "getLatencies"}), driver.calls);
-  EXPECT_EQ(32, asioFacts.inputCount.get());
-  EXPECT_EQ(8, asioFacts.outputCount.get());
-  ASSERT_EQ(40u, driver.bufferRequest.size());
-  EXPECT_EQ(1, driver.bufferRequest[31].isInput);
-  EXPECT_EQ(31, driver.bufferRequest[31].channelNum);
-  EXPECT_EQ(0, driver.bufferRequest[32].isInput);
-  EXPECT_EQ(0, driver.bufferRequest[32].channelNum);
-  EXPECT_EQ(7, driver.bufferRequest[39].channelNum);
-  EXPECT_EQ(&asioHost.hostCallbacks, driver.callbacks);
-  EXPECT_EQ(&bufferSwitch, asioHost.hostCallbacks.bufferSwitch);
-  EXPECT_EQ(&bufferSwitchTimeInfo, asioHost.hostCallbacks.bufferSwitchTimeInfo);
-  EXPECT_EQ(128, asioHost.preferredBufferSize);
-  EXPECT_EQ(111, asioHost.inputLatency);
-  EXPECT_EQ(222, asioHost.outputLatency);
-  ASSERT_EQ(40u, driver.channelQueries.size());
-  EXPECT_EQ(0, driver.channelQueries[32].isInput);
+  ASSERT_EQ(createAudioBuffers(), ASE_OK);
+  EXPECT_EQ(driver.calls, (Calls{"getChannels", "getBufferSize", "createBuffers", "getLatencies"}));
+  EXPECT_EQ(asioFacts.inputCount.get(), 32);
+  EXPECT_EQ(asioFacts.outputCount.get(), 8);
+  ASSERT_EQ(driver.bufferRequest.size(), 40u);
+  EXPECT_EQ(driver.bufferRequest[31].isInput, 1);
+  EXPECT_EQ(driver.bufferRequest[31].channelNum, 31);
+  EXPECT_EQ(driver.bufferRequest[32].isInput, 0);
+  EXPECT_EQ(driver.bufferRequest[32].channelNum, 0);
+  EXPECT_EQ(driver.bufferRequest[39].channelNum, 7);
+  EXPECT_EQ(driver.callbacks, &asioHost.hostCallbacks);
+  EXPECT_EQ(asioHost.hostCallbacks.bufferSwitch, &bufferSwitch);
+  EXPECT_EQ(asioHost.hostCallbacks.bufferSwitchTimeInfo, &bufferSwitchTimeInfo);
+  EXPECT_EQ(asioHost.preferredBufferSize, 128);
+  EXPECT_EQ(asioHost.inputLatency, 111);
+  EXPECT_EQ(asioHost.outputLatency, 222);
+  ASSERT_EQ(driver.channelQueries.size(), 40u);
+  EXPECT_EQ(driver.channelQueries[32].isInput, 0);
 
   driver.inputs = 200;  // more than the 64 table entries in all
   driver.outputs = 200;
-  ASSERT_EQ(ASE_OK, createAudioBuffers());
-  EXPECT_EQ(64u, driver.bufferRequest.size());
+  ASSERT_EQ(createAudioBuffers(), ASE_OK);
+  EXPECT_EQ(driver.bufferRequest.size(), 64u);
 }
 
 TEST_F(AudioTest, WithoutInputsTheFirstEntryIsTheFirstOutput) {
   driver.inputs = 0;
   driver.outputs = 2;
   driver.nullFirstBuffer = true;
-  EXPECT_EQ(1, createAudioBuffers());
-  EXPECT_EQ(0, driver.bufferRequest[0].isInput);
-  EXPECT_EQ(0, driver.count("getLatencies"));
+  EXPECT_EQ(createAudioBuffers(), 1);
+  EXPECT_EQ(driver.bufferRequest[0].isInput, 0);
+  EXPECT_EQ(driver.count("getLatencies"), 0);
 }
 
 TEST_F(AudioTest, BufferCreationReturnsTheFailingDriverResult) {
   driver.channelsResult = -997;
-  EXPECT_EQ(-997, createAudioBuffers());
+  EXPECT_EQ(createAudioBuffers(), -997);
   driver = FakeAsioDriver();
   driver.bufferSizeResult = -998;
-  EXPECT_EQ(-998, createAudioBuffers());
+  EXPECT_EQ(createAudioBuffers(), -998);
   driver = FakeAsioDriver();
   driver.createResult = -994;
-  EXPECT_EQ(-994, createAudioBuffers());
+  EXPECT_EQ(createAudioBuffers(), -994);
   driver = FakeAsioDriver();
   driver.latenciesResult = -1000;
-  EXPECT_EQ(-1000, createAudioBuffers());
+  EXPECT_EQ(createAudioBuffers(), -1000);
   driver = FakeAsioDriver();
   driver.preferredSize = 0;
-  EXPECT_EQ(1, createAudioBuffers());
-  EXPECT_EQ(0, driver.count("createBuffers"));
+  EXPECT_EQ(createAudioBuffers(), 1);
+  EXPECT_EQ(driver.count("createBuffers"), 0);
 }
 
 TEST_F(AudioTest, StoppingAndReleasingActOnlyOnARunningHeldDriver) {
@@ -160,13 +160,13 @@ TEST_F(AudioTest, StoppingAndReleasingActOnlyOnARunningHeldDriver) {
   EXPECT_TRUE(driver.calls.empty());
   asioHost.audioRunning = true;
   stopDriver();
-  EXPECT_EQ((Calls{"stop", "disposeBuffers"}), driver.calls);
+  EXPECT_EQ(driver.calls, (Calls{"stop", "disposeBuffers"}));
   releaseDriver();
   releaseDriver();
-  EXPECT_EQ(1, driver.count("Release"));
-  EXPECT_EQ(nullptr, asioHost.driver.get());
+  EXPECT_EQ(driver.count("Release"), 1);
+  EXPECT_EQ(asioHost.driver.get(), nullptr);
   stopDriver();
-  EXPECT_EQ(1, driver.count("stop"));
+  EXPECT_EQ(driver.count("stop"), 1);
 }
 
 // A driver that faults is forgotten without another call. Started and not yet returned
@@ -182,8 +182,8 @@ TEST_F(AudioTest, AnInstanceAbandonedBetweenStartAndStopCountsAsRunning) {
     driver.calls.clear();
     abandonDriver();
     EXPECT_TRUE(driver.calls.empty());
-    EXPECT_EQ(nullptr, asioHost.driver.get());
-    EXPECT_EQ(0, asioFacts.outputCount.get());
+    EXPECT_EQ(asioHost.driver.get(), nullptr);
+    EXPECT_EQ(asioFacts.outputCount.get(), 0);
     return asioHost.abandonedRunning;
   };
   EXPECT_TRUE(abandonedRunning([] { startDriver(); }));

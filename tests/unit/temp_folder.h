@@ -1,6 +1,8 @@
-// Temporary INI files for the configuration tests, removed with the test.
-#ifndef TESTS_UNIT_CONFIG_TEMP_FILES_H
-#define TESTS_UNIT_CONFIG_TEMP_FILES_H
+// A fresh temporary folder for each test, removed with everything in it when the test ends.
+// The one fixture for tests that write files: configuration files, the program's folder
+// with its settings and pages, reports, loop samples.
+#ifndef TESTS_UNIT_TEMP_FOLDER_H
+#define TESTS_UNIT_TEMP_FOLDER_H
 
 #include <gtest/gtest.h>
 
@@ -12,7 +14,7 @@
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/velk-config-XXXXXX";
+    char pattern[] = "/tmp/velk-test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder_ = pattern;
   }

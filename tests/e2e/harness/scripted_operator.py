@@ -2,19 +2,17 @@
 it plays the unit through every step of a run, as a technician at the bench would, and saves
 the report. Used by the README's run command and by the end-to-end demo scenario."""
 import json
-import time
 from pathlib import Path
 
+from . import midi
+from .facts import CONTINUE_BUTTON, IDYES, QUESTION, TEXT_PANE, TITLE, WM_COMMAND
+from .station import save_as
 from .wine import wait_until
 
-CONTINUE_BUTTON = 110
-TEXT_PANE = 112
-WM_COMMAND = 0x0111
-IDYES = 6
 CLOCKS_PER_WINDOW = 96
 
 
-class Model:
+class DemoControls:
     """The controls of a model, read from its controls.json."""
 
     def __init__(self, path):
@@ -40,18 +38,18 @@ class Model:
 
 
 def note_on(control, velocity=127):
-    return 0x90 | (control["send_channel"] - 1) | control["number"] << 8 | velocity << 16
+    return midi.note_on(control["send_channel"], control["number"], velocity)
 
 
 def note_off(control):
-    return 0x80 | (control["send_channel"] - 1) | control["number"] << 8 | 64 << 16
+    return midi.note_off(control["send_channel"], control["number"], 64)
 
 
 def sweep(control, values=(64, 30, 0, 64, 100, 127, 64)):
     """Control change or pitch bend words that take a control end to end."""
-    status = (0xE0 if control["message"] == "pitchbend" else 0xB0) | (control["send_channel"] - 1)
-    number = 0 if control["message"] == "pitchbend" else control["number"]
-    return [status | number << 8 | v << 16 for v in values]
+    if control["message"] == "pitchbend":
+        return [midi.pitch_bend(control["send_channel"], v) for v in values]
+    return [midi.control_change(control["send_channel"], control["number"], v) for v in values]
 
 
 class Operator:
@@ -101,7 +99,7 @@ class Operator:
 
     # -- the steps ---------------------------------------------------------------------------
 
-    def start(self, title="Velk Analyser", timeout=30.0):
+    def start(self, title=TITLE, timeout=30.0):
         self.window = self.probe.find(title, timeout)
         self.unit.wait_event("IN", 0, "START")
         self.unit.wait_event("OUT", 0, "OPEN")
@@ -113,17 +111,17 @@ class Operator:
     def midi_link(self, bpm=120):
         interval = 60000.0 / (bpm * 24)
         start = 1000
-        self.unit.send_many([0xFA])
+        self.unit.send_many([midi.START])
         for i in range(CLOCKS_PER_WINDOW + 1):
-            self.unit.send(0xF8, ts=int(start + i * interval))
-        probe_note = 0x90 | 0x3C << 8 | 0x40 << 16
+            self.unit.send(midi.CLOCK, ts=int(start + i * interval))
+        probe_note = midi.note_on(1, 0x3C)
         self.unit.send(probe_note)
         self.unit.send(probe_note)
         self.unit.ping()
         wait_until(lambda: "Midi Clock Detected at %d BPM" % bpm in self.pane(), 10, "tempo line")
         wait_until(lambda: "Midi Loopback Detected" in self.pane(), 10, "loopback line")
         self.shot("midi-link")
-        self.unit.send(0x80 | 0x3C << 8)  # a different note message ends the loopback
+        self.unit.send(midi.note_off(1, 0x3C, 0))  # a different note message ends the loopback
         self.unit.ping()
         self.press_continue()
 
@@ -162,7 +160,7 @@ class Operator:
             seen += 1
             status, number = word & 0xFF, word >> 8 & 0xFF
             control = self.model.flashed(status, number)
-            if status & 0xF0 != 0x90 or control is None or control["name"] in answered:
+            if status & 0xF0 != midi.NOTE_ON or control is None or control["name"] in answered:
                 continue
             if not answered:
                 self.shot("leds-flashing")
@@ -190,21 +188,7 @@ class Operator:
     def closing_page(self, report_path):
         self.shot("closing")
         self.probe.post(self.window, WM_COMMAND, CONTINUE_BUTTON, 0)
-        box = self.probe.message_box("Velk Analyser", 15)
-        assert box.text == "Would you like to save the results of your Velk test?", box.text
+        box = self.probe.message_box(TITLE, 15)
+        assert box.text == QUESTION, box.text
         self.probe.click(box.hwnd, IDYES)
-        save_report_as(self.probe, self.display, report_path)
-
-
-def save_report_as(probe, display, path, timeout=15.0):
-    """Types a Windows path into the common save dialog and confirms it."""
-    probe.find("Save As", timeout, cls="#32770")
-    windows_path = "Z:" + str(Path(path).resolve()).replace("/", "\\")
-    display.key("Save As", "ctrl+a")
-    display.xdotool("type", "--delay", "5", windows_path)
-    display.key("Save As", "Return")
-    deadline = time.monotonic() + timeout
-    while any(w.title == "Save As" for w in probe.windows()):
-        if time.monotonic() > deadline:
-            raise TimeoutError("the save dialog stayed open")
-        time.sleep(0.1)
+        save_as(self.probe, self.display, report_path)

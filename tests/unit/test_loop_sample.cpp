@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "temp_folder.h"
 
 namespace {
 
@@ -102,40 +102,38 @@ Bytes wave(const Format& f, const Bytes& data) {
   return riff(chunks);
 }
 
-class LoopSampleTest : public ::testing::Test {
+class LoopSampleTest : public TempFolderTest {
  protected:
   void TearDown() override {
     freeLoopSample();
-    std::remove(path_.c_str());
+    TempFolderTest::TearDown();
   }
   void load(const Bytes& file) {
-    FILE* out = std::fopen(path_.c_str(), "wb");
-    ASSERT_NE(nullptr, out);
+    const std::string target = path();
+    FILE* out = std::fopen(target.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
     std::fwrite(file.data(), 1, file.size(), out);
     std::fclose(out);
-    loadLoopSample(path_.c_str());
+    loadLoopSample(target.c_str());
   }
   void expectRamp(int count) {
-    ASSERT_EQ(count, loopSample.frameCount);
-    ASSERT_NE(nullptr, loopSample.leftSamples);
+    ASSERT_EQ(loopSample.frameCount, count);
+    ASSERT_NE(loopSample.leftSamples, nullptr);
     for (int i = 0; i < count; ++i) {
-      ASSERT_EQ(ramp(i), loopSample.leftSamples[i]) << "frame " << i;
+      ASSERT_EQ(loopSample.leftSamples[i], ramp(i)) << "frame " << i;
     }
   }
   void expectNothing() {
-    EXPECT_EQ(0, loopSample.frameCount);
-    EXPECT_EQ(nullptr, loopSample.leftSamples);
+    EXPECT_EQ(loopSample.frameCount, 0);
+    EXPECT_EQ(loopSample.leftSamples, nullptr);
   }
-  // One file per test and process: ctest runs tests in parallel processes.
-  std::string path_ = ::testing::TempDir() + "velk_loop_" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-                      std::to_string(getpid()) + ".wav";
+  std::string path() const { return folder() + "/loop.wav"; }
 };
 
 TEST_F(LoopSampleTest, ReadsTheLeftChannelOfEveryHeaderLayout) {
   const Bytes data = frames(1000, 2, ramp);  // 4000 bytes: more than three read blocks
   load(wave(Format{}, data));
-  ASSERT_EQ(46 + 4000u, wave(Format{}, data).size());
+  ASSERT_EQ(wave(Format{}, data).size(), 46 + 4000u);
   expectRamp(1000);
 
   Format common;
@@ -182,10 +180,10 @@ TEST_F(LoopSampleTest, SkipsThePadByteOfAnOddFormatChunk) {
 TEST_F(LoopSampleTest, KeepsSampleValuesSigned) {
   Bytes data = {0xFF, 0xFF, 0x11, 0x11, 0x00, 0x80, 0x22, 0x22, 0xFF, 0x7F, 0x33, 0x33};
   load(wave(Format{}, data));
-  ASSERT_EQ(3, loopSample.frameCount);
-  EXPECT_EQ(-1, loopSample.leftSamples[0]);
-  EXPECT_EQ(-32768, loopSample.leftSamples[1]);
-  EXPECT_EQ(32767, loopSample.leftSamples[2]);
+  ASSERT_EQ(loopSample.frameCount, 3);
+  EXPECT_EQ(loopSample.leftSamples[0], -1);
+  EXPECT_EQ(loopSample.leftSamples[1], -32768);
+  EXPECT_EQ(loopSample.leftSamples[2], 32767);
 }
 
 TEST_F(LoopSampleTest, StoresOnlyWholeFramesOfTheDeclaredCount) {
@@ -265,10 +263,10 @@ TEST_F(LoopSampleTest, LoadsNothingFromForeignOrMissingFiles) {
   expectNothing();
 
   load(wave(Format{}, frames(10, 2, ramp)));
-  loadLoopSample((path_ + ".missing").c_str());  // replaces the sample loaded before
+  loadLoopSample((path() + ".missing").c_str());  // replaces the sample loaded before
   expectNothing();
 
-  loadLoopSample(::testing::TempDir().c_str());  // a folder, as an empty loop value gives
+  loadLoopSample(folder().c_str());  // a folder, as an empty loop value gives
   expectNothing();
 }
 
