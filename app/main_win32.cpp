@@ -1,6 +1,5 @@
 // Entry point: start-up in a fixed order, the message loop with its 100 ms tick, shutdown.
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstring>
 
@@ -11,6 +10,8 @@
 #include "resource.h"
 #include "ui/main_window_win32.h"
 #include "ui/panel_win32.h"
+
+#include <objbase.h>
 
 // The executable's folder with its trailing backslash. A path cut short by the buffer still
 // ends at a backslash when one is left in it.

@@ -1,7 +1,6 @@
 #include "audio/asio_host.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstdio>
 #include <cstring>
@@ -14,6 +13,8 @@
 #include "config/device_select.h"
 #include "config/settings.h"
 #include "ui/message_box.h"
+
+#include <objbase.h>
 
 constexpr double kRequestedRate = 44100.0;
 constexpr size_t kRegistryText = 128;  // CLSID, Description and subkey names

@@ -6,13 +6,13 @@
 #include <iterator>
 #include <set>
 
-#include "config/page_keys.h"
-#include "audio/loop_sample.h"
 #include "app/steps.h"
+#include "audio/loop_sample.h"
 #include "check/model_check.h"
 #include "check/wave_layout.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"
+#include "config/page_keys.h"
 #include "config/profile.h"
 
 namespace {

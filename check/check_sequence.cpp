@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "app/steps.h"
-#include "config/page_keys.h"
 #include "check/model_check.h"
 #include "config/device_select.h"
+#include "config/page_keys.h"
 #include "config/profile.h"
 #include "midi/control_map.h"
 

@@ -5,16 +5,16 @@
 // of keys of one file, and a fuzz target hundreds of thousands of files.
 #include "config/profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
 
 #include "config/ini_section.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 

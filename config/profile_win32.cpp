@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "config/profile.h"
+
+#include <windows.h>
 
 void readProfileString(const char* path, const char* section, const char* key, char* out,
                        size_t capacity) {

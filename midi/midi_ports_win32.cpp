@@ -1,9 +1,10 @@
 #include "midi/midi_ports.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <cstdio>
+
+#include <mmsystem.h>
 
 #include "app/ascii_text.h"
 #include "midi/midi_analysis.h"

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include <sys/stat.h>
-
 #include "report/results.h"
+
+#include <sys/stat.h>
 
 template <typename... Args>
 static void appendFormat(std::string& text, const char* format, Args... args) {

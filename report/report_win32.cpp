@@ -1,7 +1,6 @@
 #include "report/report.h"
 
 #include <windows.h>
-#include <commdlg.h>
 
 #include <cstdio>
 #include <cstring>
@@ -10,6 +9,8 @@
 #include "audio/asio_host.h"
 #include "ui/main_window_win32.h"
 #include "ui/message_box.h"
+
+#include <commdlg.h>
 
 // The save dialog may fill 255 characters and a terminator; the name buffer is larger so
 // that ".txt" still fits after a name of full length.

@@ -1,8 +1,6 @@
 // One buffer switch of the stream handlers for a large unit (32 inputs, 32 outputs, 64
 // frames: a 1.45 ms period at 44100 Hz) in the output test, beside a plain memcpy of the
 // same bytes. The handler should take under 2% of the period and stay within 5x of memcpy.
-#include <benchmark/benchmark.h>
-
 #include <cstring>
 #include <vector>
 
@@ -11,6 +9,8 @@
 #include "audio/asio_host.h"
 #include "audio/loop_sample.h"
 #include "audio/stream.h"
+
+#include <benchmark/benchmark.h>
 
 namespace {
 

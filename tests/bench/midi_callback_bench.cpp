@@ -1,14 +1,14 @@
 // Throughput of the MIDI input analysis: messages analysed per second for the traffic of a
 // unit under test (clocks, presses and releases, controller sweeps, pitch bends) on a page
 // of the note test, once the controls have passed and while they are still passing.
-#include <benchmark/benchmark.h>
-
 #include <vector>
 
 #include "app/sequence.h"
 #include "fakes/platform_fakes.h"
 #include "midi/control_map.h"
 #include "midi/midi_analysis.h"
+
+#include <benchmark/benchmark.h>
 
 namespace {
 

@@ -1,8 +1,6 @@
 // The settings load through the native stand-in of the private-profile service, which the
 // fuzz targets and unit tests go through for every input: a small model's file (about the
 // demo model's size) and a full control map (2 x 2176 keys, about 72 KB).
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +10,8 @@
 
 #include "config/device_select.h"
 #include "config/settings.h"
+
+#include <benchmark/benchmark.h>
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "config/page_keys.h"
 #include "app/sequence.h"
 #include "app/steps.h"
 #include "config/device_select.h"
+#include "config/page_keys.h"
 #include "config/settings.h"
 #include "fuzz_fakes.h"
 #include "fuzz_support.h"

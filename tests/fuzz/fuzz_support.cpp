@@ -1,11 +1,11 @@
 #include "fuzz_support.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+
+#include <unistd.h>
 
 [[noreturn]] void fuzzFailure(const char* file, int line, const char* what) {
   std::fprintf(stderr, "%s:%d: invariant broken: %s\n", file, line, what);

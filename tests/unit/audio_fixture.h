@@ -3,8 +3,6 @@
 #ifndef TESTS_UNIT_AUDIO_FIXTURE_H
 #define TESTS_UNIT_AUDIO_FIXTURE_H
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <vector>
 
@@ -14,6 +12,8 @@
 #include "audio/loop_sample.h"
 #include "audio/stream.h"
 #include "fake_asio_driver.h"
+
+#include <gtest/gtest.h>
 
 class AudioTest : public ::testing::Test {
  protected:

@@ -4,8 +4,6 @@
 #ifndef TESTS_UNIT_RUN_STATE_FIXTURE_H
 #define TESTS_UNIT_RUN_STATE_FIXTURE_H
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -21,6 +19,8 @@
 #include "report/report.h"
 #include "report/results.h"
 #include "temp_folder.h"
+
+#include <gtest/gtest.h>
 
 class RunStateTest : public TempFolderTest {
  protected:

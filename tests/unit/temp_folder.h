@@ -4,12 +4,12 @@
 #ifndef TESTS_UNIT_TEMP_FOLDER_H
 #define TESTS_UNIT_TEMP_FOLDER_H
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 class TempFolderTest : public ::testing::Test {
  protected:

@@ -1,12 +1,12 @@
 // The IASIO declaration and its records against the published 64-bit binary layout. The
 // expected offsets are written out here on their own: a slot or field out of place in the
 // header would otherwise go unnoticed, since the host and its fakes share that header.
-#include <gtest/gtest.h>
-
 #include <cstddef>
 #include <cstring>
 
 #include "audio/asio.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

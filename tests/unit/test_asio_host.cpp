@@ -1,11 +1,11 @@
 // The host's driver operations against a scripted driver: probing, opening at 44100 Hz,
 // creating buffers (with more channels than the tables hold), stopping and releasing.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
 #include "audio_fixture.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,7 +1,5 @@
 // INI value rules: the in-memory section lookup and the native stand-in of the profile
 // reads. Expected values are what the Windows service returned for the same lines.
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -9,6 +7,8 @@
 #include "config/ini_section.h"
 #include "config/profile.h"
 #include "temp_folder.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

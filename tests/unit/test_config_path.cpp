@@ -1,10 +1,10 @@
 // The path rule: which configured paths stay as they are, and joins that do not fit.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <string>
 
 #include "config/path_rule.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The number-list forms of the settings file: what a partial or odd value leaves behind.
-#include <gtest/gtest.h>
-
 #include <climits>
 
 #include "config/scan.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The settings load end to end, on settings files written by the tests.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "config/device_select.h"
 #include "config/settings.h"
-#include "temp_folder.h"
 #include "fakes/config_fakes.h"
 #include "midi/control_map.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,6 +1,4 @@
 // The [video] keys: which key a step and channel pair read, and the fall-back to the step's.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
 
@@ -8,6 +6,8 @@
 #include "config/device_select.h"
 #include "config/video_keys.h"
 #include "temp_folder.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

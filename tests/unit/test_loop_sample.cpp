@@ -1,14 +1,13 @@
 // The loop loader against the WAV layouts it meets: the 46-byte and 44-byte headers,
 // WAVE_FORMAT_EXTENSIBLE, mono, chunks in unusual places, and damaged or foreign files.
-#include "audio/loop_sample.h"
-
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "audio/loop_sample.h"
 #include "temp_folder.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

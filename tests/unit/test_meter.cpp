@@ -1,7 +1,7 @@
 // Meter arithmetic: lit height from a level, and the decay per timer tick.
-#include <gtest/gtest.h>
-
 #include "ui/panel.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Positions on the window from settings values of any size: origin plus offset, held to the
 // 32-bit range (the sanitizer build reports any signed overflow on the way).
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <limits>
 
 #include "ui/panel.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

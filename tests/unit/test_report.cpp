@@ -1,9 +1,9 @@
 // The results snapshot and the report writer: layout byte for byte, the name rule, and
 // writing that fails honestly.
+#include "run_state_fixture.h"
+
 #include <signal.h>
 #include <sys/resource.h>
-
-#include "run_state_fixture.h"
 
 namespace {
 

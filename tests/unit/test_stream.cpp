@@ -1,15 +1,14 @@
 // The stream handlers: sample encodings written and measured, the loop's wrap, which
 // outputs play in which step, and the answers to the driver's messages.
-#include "audio/stream.h"
-
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
 
+#include "audio/stream.h"
 #include "audio_fixture.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

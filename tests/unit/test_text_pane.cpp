@@ -1,6 +1,5 @@
 // The instruction text pane: which file a page shows, the status lines, the title digits.
 #include "run_state_fixture.h"
-
 #include "ui/text_pane.h"
 
 namespace {

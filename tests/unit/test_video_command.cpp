@@ -1,9 +1,9 @@
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <string>
 
 #include "ui/video_command.h"
+
+#include <gtest/gtest.h>
 
 static std::string extensionOf(const char* path) {
   char out[kExtensionCapacity] = "?";

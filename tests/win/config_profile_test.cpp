@@ -3,8 +3,6 @@
 // per key gives.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,6 +15,8 @@
 #include "config/settings.h"
 #include "ini_corpus.h"
 #include "midi/control_map.h"
+
+#include <gtest/gtest.h>
 
 // The settings load's warning box; these files never trigger it (a driver is named).
 void showAudioWarning() {}
