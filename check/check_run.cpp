@@ -22,15 +22,8 @@ struct Launcher {
 void launcherFinding(Launcher& launcher, Severity severity, const char* check,
                      const std::string& section, const std::string& key, int line,
                      const std::string& message) {
-  Finding finding;
-  finding.file = launcher.shown;
-  finding.line = line;
-  finding.severity = severity;
-  finding.check = check;
-  finding.section = section;
-  finding.key = key;
-  finding.message = message;
-  addFinding(*launcher.findings, std::move(finding));
+  addFinding(*launcher.findings,
+             plainFinding(launcher.shown, line, severity, check, section, key, message));
 }
 
 std::string baseName(const std::string& path) {

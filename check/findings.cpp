@@ -11,6 +11,20 @@ static int fileOrder(FindingList& list, const std::string& file) {
   return static_cast<int>(list.files.size()) - 1;
 }
 
+Finding plainFinding(const std::string& file, int line, Severity severity, const char* check,
+                     const std::string& section, const std::string& key,
+                     const std::string& message) {
+  Finding finding;
+  finding.file = file;
+  finding.line = line;
+  finding.severity = severity;
+  finding.check = check;
+  finding.section = section;
+  finding.key = key;
+  finding.message = message;
+  return finding;
+}
+
 void addFinding(FindingList& list, Finding finding) {
   finding.order = fileOrder(list, finding.file);
   list.items.push_back(std::move(finding));

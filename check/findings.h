@@ -30,6 +30,10 @@ struct FindingList {
 };
 
 void addFinding(FindingList& list, Finding finding);
+// A finding without a control: where it is, how bad, which check, and what it says.
+Finding plainFinding(const std::string& file, int line, Severity severity, const char* check,
+                     const std::string& section, const std::string& key,
+                     const std::string& message);
 // Stable by file (in the order first met) and line.
 void sortFindings(FindingList& list);
 int countSeverity(const FindingList& list, Severity severity);

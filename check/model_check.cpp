@@ -75,15 +75,9 @@ bool stepEnabled(const ModelCheck& model, int step) {
 
 void report(ModelCheck& model, Severity severity, const char* check, const std::string& section,
             const std::string& key, const std::string& message, int line, const std::string& file) {
-  Finding finding;
-  finding.file = file.empty() ? model.settingsShown : file;
-  finding.line = line >= 0 ? line : lineOf(model.ini, section, key);
-  finding.severity = severity;
-  finding.check = check;
-  finding.section = section;
-  finding.key = key;
-  finding.message = message;
-  addFinding(*model.findings, std::move(finding));
+  addFinding(*model.findings, plainFinding(file.empty() ? model.settingsShown : file,
+                                           line >= 0 ? line : lineOf(model.ini, section, key),
+                                           severity, check, section, key, message));
 }
 
 void reportControl(ModelCheck& model, Severity severity, const char* check, bool note, int index,
