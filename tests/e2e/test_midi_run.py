@@ -286,15 +286,18 @@ def test_led_pages_each_flash_what_they_test_and_advance_by_presses(station, rep
     # channel 2: each page flashes only its own LEDs, and the last press of a page shows the
     # next one.
     s = station(steps=(1, 5), pages=(5,))
+
+    def page_flashes(key, flags, word, what):
+        s.wait_page(key, title=channel_title(flags))
+        shown = len(s.unit.outputs)
+        s.unit.wait_for(lambda u: word in u.output_words()[shown:], what=what)
+
     s.press()
-    s.wait_page("text5", title=channel_title("0011111111111111"), caption=SKIP_CAPTION)
-    s.unit.wait_for(lambda u: 0xFF3C9F in u.output_words(), what="note 60 on channel 16")
+    page_flashes("text5", "0011111111111111", 0xFF3C9F, "note 60 on channel 16")
     s.press_to_green("60", channel=16)
-    s.wait_page("text5_1", title=channel_title("1000000000000000"))
-    s.unit.wait_for(lambda u: 0xFF0090 in u.output_words(), what="note 0 on channel 1")
+    page_flashes("text5_1", "1000000000000000", 0xFF0090, "note 0 on channel 1")
     s.press_to_green("0:1")
-    s.wait_page("text5_2", title=channel_title("0100000000000000"))
-    s.unit.wait_for(lambda u: 0xFF0A91 in u.output_words(), what="note 10 on channel 2")
+    page_flashes("text5_2", "0100000000000000", 0xFF0A91, "note 10 on channel 2")
     s.send(note_on("10:2"))  # the last LED of the last page: the step, and the run, end
     s.answer_report_question(IDYES)
     s.save_as(reports / "leds")
