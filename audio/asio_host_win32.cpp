@@ -250,6 +250,22 @@ bool showDriverControlPanel(void* window) {
   return shown;
 }
 
+// The driver's panel runs on this thread: its windows are this thread's visible top-level
+// windows other than the main window.
+static BOOL CALLBACK closePanelWindow(HWND window, LPARAM mainWindow) {
+  if (window != reinterpret_cast<HWND>(mainWindow) && IsWindowVisible(window) &&
+      GetWindow(window, GW_OWNER) == nullptr) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+  return TRUE;
+}
+
+void closeDriverPanel(void* window) {
+  if (panelCommandRunning) {
+    EnumThreadWindows(GetCurrentThreadId(), closePanelWindow, reinterpret_cast<LPARAM>(window));
+  }
+}
+
 bool describeAsioDriver(AsioSummary& summary) {
   // The run's facts are taken before the driver is called: a driver that faults in
   // getDriverName is abandoned, which leaves no channels, yet the run had them. Its name is
