@@ -23,6 +23,10 @@ extern AsioFacts asioFacts;
 bool startAudio(void* window);
 void stopAudio();
 bool showDriverControlPanel(void* window);
+// The main window (window) is being destroyed: a driver's panel that is still open, running
+// its own message loop, is asked to close, so that the program's shutdown does not wait for
+// the operator to close it.
+void closeDriverPanel(void* window);
 // The report's "[ASIO Driver]" facts; false when there is no driver section to write.
 bool describeAsioDriver(AsioSummary& summary);
 

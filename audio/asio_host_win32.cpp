@@ -131,7 +131,16 @@ static bool findDriver(HWND window) {
   }
   bool matched = false;
   char name[kRegistryText];
-  for (DWORD index = 0; RegEnumKeyA(asioKey, index, name, sizeof name) == ERROR_SUCCESS; ++index) {
+  for (DWORD index = 0;; ++index) {
+    const LONG listed = RegEnumKeyA(asioKey, index, name, sizeof name);
+    // A subkey name too long for the buffer is not a driver this program could name; the
+    // drivers after it still are.
+    if (listed == ERROR_MORE_DATA) {
+      continue;
+    }
+    if (listed != ERROR_SUCCESS) {
+      break;
+    }
     char clsidText[kRegistryValueCapacity];
     char description[kRegistryValueCapacity];
     if (!readDriverEntry(name, clsidText, description) || clsidText[0] == '\0' ||
@@ -202,6 +211,15 @@ static bool reopenAroundPanel(HWND window) {
   }
   panelDriver->controlPanel();
   releaseDriver();
+  // The panel's loop dispatched the window's messages: Exit, the close box or the end of the
+  // run may have destroyed the window meanwhile. The program is then shutting down, and a
+  // driver started now would stream to a window that is gone. The quit message is posted
+  // again, since a panel's loop may have taken it and the program's own would then wait
+  // for ever.
+  if (!IsWindow(window)) {
+    PostQuitMessage(0);
+    return true;
+  }
   openDriver(window, kRequestedRate);
   if (asioHost.driver.get() != nullptr && createAudioBuffers() == ASE_OK) {
     startDriver();
@@ -232,18 +250,39 @@ bool showDriverControlPanel(void* window) {
   return shown;
 }
 
+// The driver's panel runs on this thread: its windows are this thread's visible top-level
+// windows other than the main window.
+static BOOL CALLBACK closePanelWindow(HWND window, LPARAM mainWindow) {
+  if (window != reinterpret_cast<HWND>(mainWindow) && IsWindowVisible(window) &&
+      GetWindow(window, GW_OWNER) == nullptr) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+  return TRUE;
+}
+
+void closeDriverPanel(void* window) {
+  if (panelCommandRunning) {
+    EnumThreadWindows(GetCurrentThreadId(), closePanelWindow, reinterpret_cast<LPARAM>(window));
+  }
+}
+
 bool describeAsioDriver(AsioSummary& summary) {
+  // The run's facts are taken before the driver is called: a driver that faults in
+  // getDriverName is abandoned, which leaves no channels, yet the run had them. Its name is
+  // then empty, as for a driver without one.
   summary = {};
-  guardDriver([&] {
-    if (IASIO* driver = asioHost.driver.get()) {
-      driver->getDriverName(summary.driverName);
-    }
-  });
-  summary.driverName[sizeof summary.driverName - 1] = '\0';
   summary.outputCount = asioFacts.outputCount.get();
   summary.inputCount = asioFacts.inputCount.get();
   summary.sampleRate = asioHost.sampleRate;
   summary.inputLatency = asioHost.inputLatency;
   summary.outputLatency = asioHost.outputLatency;
+  if (!guardDriver([&] {
+        if (IASIO* driver = asioHost.driver.get()) {
+          driver->getDriverName(summary.driverName);
+        }
+      })) {
+    summary.driverName[0] = '\0';
+  }
+  summary.driverName[sizeof summary.driverName - 1] = '\0';
   return summary.outputCount / 2 != 0 || summary.inputCount / 2 != 0;
 }

@@ -54,21 +54,12 @@ const char* kindWord(int step, bool plural) {
 
 // Why a page leaves some of its controls no way to pass.
 std::string stuckReason(const StepView& step, const PageView& page) {
-  if (step.step == kStepNoteRxTest) {
-    const int first = page.cannotPass.front();
-    // The lowest receive note the page does not test is flashed first and never passes.
-    int blocker = -1;
-    for (int i = 0; i < first && blocker < 0; ++i) {
-      const bool enabledHere =
-          i < kAnyChannelCount ? page.anyChannel : page.channels[channelOfIndex(i) - 1];
-      if (isDefined(true, i) && controlMap.receiveFlag[i] != 0 && !enabledHere) {
-        blocker = i;
-      }
-    }
-    if (blocker >= 0) {
-      return "the station flashes " + controlAddress(true, blocker) + " (" + controlKey(blocker) +
-             ") before them, which this page does not test, and waits for it";
-    }
+  // Step 5 waits for each flashed note in turn: the first that cannot pass holds the rest.
+  if (step.step == kStepNoteRxTest && page.cannotPass.size() > 1) {
+    const int blocker = page.cannotPass.front();
+    return "the station flashes " + controlAddress(true, blocker) + " (" + controlKey(blocker) +
+           ") first and waits for it, but every channel it could arrive on has an entry of its "
+           "own for it";
   }
   return "every channel they could arrive on either has an entry of its own for them or is "
          "not tested on this page";

@@ -8,6 +8,7 @@
 #include "check/station_stubs.h"
 #include "config/device_select.h"
 #include "midi/control_map.h"
+#include "midi/note_receive.h"
 
 std::string controlKey(int index) {
   if (index < kAnyChannelCount) {
@@ -101,28 +102,41 @@ static bool anyChannelEntryReachable(bool note, int number) {
   return false;
 }
 
-static void fillPage(const ModelCheck& model, PageView& view) {
-  const bool note = view.step != kStepControllerTest;
-  const bool receiveOnly = view.step == kStepNoteRxTest;
+// Step 5 as the station plays it: the lowest untested LED note the page tests is flashed and
+// waited for until it passes, so a note that no press can reach holds up every note after it.
+static void fillReceivePage(PageView& view) {
+  resetPageTables();
+  bool flashBlocked = false;
+  for (int i = nextFlashedNote(); i >= 0; i = nextFlashedNote()) {
+    view.underTest.push_back(i);
+    flashBlocked = flashBlocked || (i < kAnyChannelCount && !anyChannelEntryReachable(true, i));
+    if (flashBlocked) {
+      view.cannotPass.push_back(i);
+    }
+    controlMap.noteTested[i].set(1);
+  }
+  resetPageTables();
+}
+
+static void fillPage(PageView& view) {
   view.anyChannel = channelFilter.selectedChannel.get() < 0;
   for (int c = 0; c < kChannelCount; ++c) {
     view.channels[c] = channelFilter.channelEnabled[c].get() != 0;
   }
-  bool flashBlocked = false;  // step 5 flashes the lowest untested receive note, enabled or not
+  if (view.step == kStepNoteRxTest) {
+    fillReceivePage(view);
+    return;
+  }
+  const bool note = view.step != kStepControllerTest;
   for (int i = 0; i < kControlCount; ++i) {
-    if (!isDefined(note, i) || (receiveOnly && controlMap.receiveFlag[i] == 0)) {
-      continue;
-    }
-    if (!isControlEnabled(i)) {
-      flashBlocked = flashBlocked || receiveOnly;
+    if (!isDefined(note, i) || !isControlEnabled(i)) {
       continue;
     }
     view.underTest.push_back(i);
-    if (flashBlocked || (i < kAnyChannelCount && !anyChannelEntryReachable(note, i))) {
+    if (i < kAnyChannelCount && !anyChannelEntryReachable(note, i)) {
       view.cannotPass.push_back(i);
     }
   }
-  (void)model;
 }
 
 static void buildStepViews(ModelCheck& model) {
@@ -144,7 +158,7 @@ static void buildStepViews(ModelCheck& model) {
                      (page < 0 ? std::string() : "_" + std::to_string(page + 1));
       pageView.line = lineOf(model.ini, "text", pageView.key);
       pageView.prefix = channelPrefix(page) + 1;
-      fillPage(model, pageView);
+      fillPage(pageView);
       for (int i : pageView.underTest) {
         tested[i] = true;
       }

@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// A port name as the MIDI service reports it: at most 31 characters and the terminator.
-constexpr size_t kPortNameCapacity = 32;
+// A port name as the MIDI service reports it: its 32-character field, which a driver may
+// fill to the end without a terminator, and a terminator.
+constexpr size_t kPortNameCapacity = 33;
 
 int midiInputPortCount();
 // The name of input port 0 .. midiInputPortCount() - 1; false when the service cannot tell.

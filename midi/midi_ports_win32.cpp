@@ -1,16 +1,13 @@
 #include "midi/midi_ports.h"
 
 #include <windows.h>
-
-#include <cstdio>
-
 #include <mmsystem.h>
 
 #include "app/ascii_text.h"
 #include "midi/midi_analysis.h"
 #include "ui/message_box.h"
 
-static_assert(kPortNameCapacity == MAXPNAMELEN);
+static_assert(kPortNameCapacity == MAXPNAMELEN + 1);
 
 static HMIDIIN midiInput;
 static HMIDIOUT midiOutput;
@@ -26,7 +23,7 @@ static bool readPortName(GetCaps getCaps, UINT port, char* name) {
   if (getCaps(port, &caps, sizeof(caps)) != MMSYSERR_NOERROR) {
     return false;
   }
-  std::snprintf(name, kPortNameCapacity, "%s", caps.szPname);
+  copyFixedField(name, kPortNameCapacity, caps.szPname, sizeof(caps.szPname));
   return true;
 }
 

@@ -21,9 +21,12 @@ uint32_t lastRxTick;  // 0: no tick has acted yet
 
 }  // namespace
 
-static int firstUntestedReceiveNote() {
+int nextFlashedNote() {
+  // A note the page does not test would be waited for in vain: the MIDI input rejects its
+  // press by the same channel rule, and only the operator's button would end the page.
   for (int i = 0; i < kControlCount; ++i) {
-    if (controlMap.noteTested[i].get() == 0 && controlMap.receiveFlag[i] != 0) {
+    if (controlMap.noteTested[i].get() == 0 && controlMap.receiveFlag[i] != 0 &&
+        isControlEnabled(i)) {
       return i;
     }
   }
@@ -55,7 +58,7 @@ void noteReceiveTick() {
     return;
   }
   lastRxTick = now;
-  const int index = firstUntestedReceiveNote();
+  const int index = nextFlashedNote();
   if (index < 0) {
     return;
   }

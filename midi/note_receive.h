@@ -8,6 +8,9 @@
 
 extern Shared<int16_t> currentRxIndex;  // the control being flashed; read by the MIDI thread
 
+// The control the next acting tick flashes: the lowest untested receive note that the
+// current page tests, or -1 when none is left. The model checker plays step 5 with it.
+int nextFlashedNote();
 // Called on every timer tick; acts at most once per 100 ms and only in step 5.
 void noteReceiveTick();
 // Milliseconds since system start (GetTickCount on Windows).

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/ascii_text.h"
 #include "app/program_facts.h"
 #include "audio/asio_host.h"
 #include "ui/main_window_win32.h"
@@ -17,7 +18,8 @@
 constexpr DWORD kDialogNameCapacity = 256;
 constexpr size_t kReportNameCapacity = 260;
 
-static bool askReportPath(char* name) {
+// name: the report's name; confirmed: the name the dialog gave, before ".txt" was added.
+static bool askReportPath(char* name, char* confirmed) {
   memset(name, 0, kDialogNameCapacity);
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof(dialog);
@@ -30,8 +32,22 @@ static bool askReportPath(char* name) {
   if (!GetSaveFileNameA(&dialog)) {
     return false;
   }
+  snprintf(confirmed, kReportNameCapacity, "%s", name);
   applyReportExtension(name, kReportNameCapacity);
   return true;
+}
+
+// The dialog asked about the name it returned; when ".txt" makes it another file's name,
+// that file would be replaced without a word: the operator is asked here instead.
+static bool mayReplace(const char* name, const char* confirmed) {
+  const DWORD attributes = GetFileAttributesA(name);
+  if (sameNameIgnoringCase(name, confirmed) || attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return true;
+  }
+  char text[kReportNameCapacity + 64];
+  snprintf(text, sizeof(text), "%s already exists.\r\nDo you want to replace it?", name);
+  return showMessage(text, kProgramName, MB_ICONWARNING | MB_YESNO) == IDYES;
 }
 
 // The driver is asked for its name only while the section is written: not for a report
@@ -48,9 +64,14 @@ void offerReport() {
     return;
   }
   char name[kReportNameCapacity];
+  char confirmed[kReportNameCapacity];
   // A report that could not be written is never taken as saved: the operator is told and
-  // may choose another name, or cancel the dialog to leave without one.
-  while (askReportPath(name)) {
+  // may choose another name, or cancel the dialog to leave without one. A No to replacing
+  // an earlier report goes back to the dialog as well.
+  while (askReportPath(name, confirmed)) {
+    if (!mayReplace(name, confirmed)) {
+      continue;
+    }
     if (writeReportFile(name, describeAsioSection)) {
       return;
     }

@@ -218,8 +218,8 @@ Press Continue when both lines are shown."""),
                                           controls=DECK_CONTROLLERS.format(deck="A"))),
     "text4_2": (2, CONTROLLER_PAGE.format(title="deck B",
                                           controls=DECK_CONTROLLERS.format(deck="B"))),
-    # One page for all LEDs: the flashing goes through every LED in turn, whatever the page,
-    # so LEDs of another page's channel would flash on a page that cannot accept their press.
+    # One page for all LEDs: the operator follows one flashing LED after another across the
+    # whole unit, in the order the text gives.
     "text5": (0, """Midi Note Rx Test - LEDs
 
 The station now lights one LED at a time and makes it flash. Press the button whose LED \

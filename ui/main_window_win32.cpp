@@ -128,6 +128,7 @@ static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_DESTROY:
       KillTimer(window, kTickTimer);
       DeleteObject(paneFont);
+      closeDriverPanel(window);
       PostQuitMessage(0);
       return 0;
     case WM_PAINT: {

@@ -132,6 +132,18 @@ def clear_led_flags(m):
     m.write(SETTINGS, "\r\n".join(data).encode("ascii"))
 
 
+def shadow_led_note(m):
+    """Note 67 (an any-channel LED note) gets an entry on every channel, each drawn lit in a
+    square of its own along the top edge: a press of 67 now always resolves to a channel's
+    entry, so the any-channel entry can never pass."""
+    squares = [(4 + 16 * c, 2, 12, 12) for c in range(16)]
+    entries = "\r\n".join("67:%d=%d,%d,%d,%d,0" % ((c + 1,) + squares[c]) for c in range(16))
+    after("67=460,252,36,22,1", entries)(m)
+    for name, colour in (("panel_red.bmp", (232, 24, 24)), ("panel_green.bmp", (24, 200, 48))):
+        for square in squares:
+            m.bitmap(name, fill(*square, colour))
+
+
 def rename_launcher(m):
     os.rename(m.path(LAUNCHER), m.path("Velk.ini"))
     m.launcher_name = "Velk.ini"
@@ -221,8 +233,8 @@ CASES = [
     # Sequence
     ("page-empty", after("text4_2=2,VelkDJ2\\text4_2.txt", "text4_3=5,VelkDJ2\\text4.txt"),
      [(W, "page-empty", "settings", "text4_3=")]),
-    ("page-stuck", after("text5=VelkDJ2\\text5.txt", "text5_1=2,VelkDJ2\\text5.txt"),
-     [(E, "page-stuck", "settings", "text5_1=")]),
+    ("page-stuck", shadow_led_note,
+     [(E, "page-stuck", "settings", "text3="), (E, "page-stuck", "settings", "text5=")]),
     ("never-tested", ini("text4=VelkDJ2\\text4.txt", "text4=1,VelkDJ2\\text4.txt"), CONTROLLERS_22_TO_27),
     ("page-gap", after("text3_2=2,VelkDJ2\\text3_2.txt", "text3_4=VelkDJ2\\text3.txt"),
      [(W, "page-gap", "settings", "text3_4=")]),

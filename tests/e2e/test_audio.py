@@ -16,11 +16,11 @@ import pytest
 from harness import wait_until
 from harness.asio import (FLOAT32_LSB, FLOAT32_MSB, FLOAT64_LSB, FLOAT64_MSB, INT16_LSB,
                           INT16_MSB, INT24_LSB, INT24_MSB, INT32_LSB, INT32_MSB, Driver,
-                          register)
+                          register, unregister)
 from harness.audio_model import LOOP_FILE, AudioModel, MeterPixels, loop_offset
 from harness.facts import (ASIO_CONTROL_PANEL, ASIO_INITIALISING, ASIO_OPENING, ASIO_SECTION,
-                           ASIO_STARTING, AUDIO_CAPTION, CONTROLLER_SECTION, IDOK, NOT_TESTED,
-                           NOTE_SECTION, RECEIVE_SECTION, WM_COMMAND)
+                           ASIO_STARTING, AUDIO_CAPTION, COMMAND_EXIT, CONTROLLER_SECTION, IDNO,
+                           IDOK, NOT_TESTED, NOTE_SECTION, RECEIVE_SECTION, WM_COMMAND)
 from harness.files import wav_bytes
 from harness.station import Station
 
@@ -328,6 +328,22 @@ def test_a_faulting_entry_is_passed_over_for_the_next_of_its_name(station, card)
     assert s.program.wait(20) == 0
 
 
+def test_a_registry_key_too_long_to_name_is_passed_over(station, card, wine, asio_dll):
+    # Keys are listed by name: this one comes before every card of the tests, and its name
+    # does not fit the lookup's 128-character buffer.
+    overlong = Driver("A" * 140)
+    register(wine, asio_dll, [overlong])
+    try:
+        driver = card("Velk Card After Long Key")
+        s = station(AudioModel(audio=driver.name))
+        s.main_window()
+        wait_until(lambda: (2, "streaming") in driver.calls(), 10, "the card streaming")
+        s.probe.close(s.window)
+        assert s.program.wait(20) == 0
+    finally:
+        unregister(wine, [overlong])
+
+
 # -- the driver's control panel -------------------------------------------------------------
 
 def test_control_panel_reopens_the_driver_and_streams_its_new_settings(station, card,
@@ -377,6 +393,30 @@ def test_control_panel_reopens_the_driver_and_streams_its_new_settings(station, 
         + MIDI_SECTIONS).encode()
 
 
+@pytest.mark.parametrize("eats_quit", [False, True], ids=["loop-passes-quit-on", "loop-eats-quit"])
+@pytest.mark.parametrize("end", ["exit", "close-box", "run-finished"])
+def test_the_program_ends_while_the_panel_is_open(station, card, end, eats_quit):
+    # The panel's own loop dispatches the window's messages, so the window can be gone while
+    # the panel is open: the program closes the panel, and the command then neither reopens
+    # nor starts the driver; a loop that kept the quit message to itself must not keep the
+    # program alive.
+    driver = card("Velk Card Panel At Exit", ShowPanel=2 if eats_quit else 1)
+    s = step6_station(station, driver)
+    s.probe.command(s.window, ASIO_CONTROL_PANEL)
+    s.probe.find("Velk Card Panel At Exit Control Panel", 10)
+    if end == "exit":
+        s.probe.command(s.window, COMMAND_EXIT)
+    elif end == "close-box":
+        s.probe.close(s.window)
+    else:
+        s.press()  # the only pair of the only audio step: the run ends
+        s.answer_report_question(IDNO)
+    assert s.program.wait(20) == 0  # nobody closed the panel: the program did
+    calls = [text for _, text in driver.calls()]
+    after_panel = calls[calls.index("panel closed") + 1:]
+    assert after_panel == ["Release 0"], after_panel
+
+
 # -- a driver abandoned while it streams ------------------------------------------------------
 
 # A driver that faults while it streams is given up without being stopped: its thread goes
@@ -414,7 +454,13 @@ def test_a_fault_in_getDriverName_at_the_report_ends_the_run_cleanly(station, ca
     s.press()  # the only step: the report question follows
     s.end_run(tmp_path / "report")  # exit code 0
     assert driver.calls()[-1] == (2, "getDriverName")  # never called again, never stopped
-    assert NOTE_SECTION in (tmp_path / "report.txt").read_text()
+    # The section tells what the run had, without the name the driver could not give.
+    assert (tmp_path / "report.txt").read_bytes() == (
+        "\r\n" + ASIO_SECTION + "\r\n"
+        "2 Output Channels (1 x 2)\r\n2 Input Channels (1 x 2)\r\n"
+        "\r\nAudio Frequency 44100 Hz\r\n"
+        "\r\nOutput Latency 512 samples\r\nInput Latency 256 samples\r\n\r\n"
+        + MIDI_SECTIONS).encode()
 
 
 def test_a_fault_in_stop_at_the_panel_command_leaves_the_driver_alone(station, card):

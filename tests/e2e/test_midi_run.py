@@ -6,9 +6,9 @@ import time
 
 import pytest
 
-from harness.facts import (CLOCK_LINE, CONTINUE_CAPTION, CONTROLLER_SECTION, IDNO, IDOK, IDYES,
-                           LOOPBACK_LINE, NOT_SAVED, NOT_TESTED, NOTE_SECTION, RECEIVE_SECTION,
-                           SKIP_CAPTION, TITLE, channel_title)
+from harness.facts import (CLOCK_LINE, COMPLETED, CONTINUE_CAPTION, CONTROLLER_SECTION, IDNO,
+                           IDOK, IDYES, LOOPBACK_LINE, NOT_SAVED, NOT_TESTED, NOTE_SECTION,
+                           RECEIVE_SECTION, REPLACE_REPORT, SKIP_CAPTION, TITLE, channel_title)
 from harness.midi import CLOCK, START, STOP
 from harness.midi_model import (GREEN, OFF, RED, MidiUnitModel, ScreenPixels, control_change,
                                 note_off, note_on, pitch_bend)
@@ -281,6 +281,32 @@ def test_note_receive_flashes_each_target_until_pressed(station):
     assert len(runs[0][2]) >= flashed + 2
 
 
+def test_led_pages_each_flash_what_they_test_and_advance_by_presses(station, reports):
+    # text5 tests the any-channel entries and channels 3 to 16, text5_1 channel 1 and text5_2
+    # channel 2: each page flashes only its own LEDs, and the last press of a page shows the
+    # next one.
+    s = station(steps=(1, 5), pages=(5,))
+
+    def page_flashes(key, flags, word, what):
+        s.wait_page(key, title=channel_title(flags))
+        shown = len(s.unit.outputs)
+        s.unit.wait_for(lambda u: word in u.output_words()[shown:], what=what)
+
+    s.press()
+    page_flashes("text5", "0011111111111111", 0xFF3C9F, "note 60 on channel 16")
+    s.press_to_green("60", channel=16)
+    page_flashes("text5_1", "1000000000000000", 0xFF0090, "note 0 on channel 1")
+    s.press_to_green("0:1")
+    page_flashes("text5_2", "0100000000000000", 0xFF0A91, "note 10 on channel 2")
+    s.send(note_on("10:2"))  # the last LED of the last page: the step, and the run, end
+    s.answer_report_question(IDYES)
+    s.save_as(reports / "leds")
+    s.finish()
+    assert [run[:2] for run in runs_of_notes(s.unit.output_words())] == [
+        (15, 60), (0, 0), (1, 10)]
+    assert (reports / "leds.txt").read_bytes() == report(receive=COMPLETED)
+
+
 @pytest.mark.parametrize("typed, saved", [("results", "results.txt"),
                                           ("results.doc", "results.txt"),
                                           ("results.html", "results.html.txt")])
@@ -325,6 +351,26 @@ def test_report_that_cannot_be_written_is_not_taken_as_saved(station, reports):
     s.finish()
     assert [p.name for p in reports.iterdir()] == ["results.txt"]
     assert (reports / "results.txt").read_bytes() == report()
+
+
+def test_an_earlier_report_is_replaced_only_after_a_yes(station, reports):
+    # The dialog asks about "unit42", which does not exist; the report goes to "unit42.txt",
+    # the previous unit's report.
+    earlier = reports / "unit42.txt"
+    earlier.write_bytes(b"the previous unit\r\n")
+    s = station(steps=(1,))
+    s.press()
+    s.answer_report_question(IDYES)
+    for answer in (IDNO, IDYES):
+        s.save_as(reports / "unit42")
+        box = s.probe.message_box(TITLE)
+        assert box.text == REPLACE_REPORT % s.wine.windows_path(earlier)
+        assert box.buttons == {IDYES: "&Yes", IDNO: "&No"}
+        assert earlier.read_bytes() == b"the previous unit\r\n"
+        s.probe.click(box.hwnd, answer)  # No: the save dialog is back
+    s.finish()
+    assert [p.name for p in reports.iterdir()] == ["unit42.txt"]
+    assert earlier.read_bytes() == report()
 
 
 def test_figure_press_to_green_pixels(station):

@@ -8,6 +8,7 @@ class NoteReceiveTest : public RunStateTest {
   void SetUp() override {
     RunStateTest::SetUp();
     currentStep.set(kStepNoteRxTest);
+    enableAllChannels();  // a page that claims no channel
   }
 
   static void tickAt(uint32_t ms) {
@@ -63,6 +64,32 @@ TEST_F(NoteReceiveTest, AnyChannelEntriesUseTheLastAnyChannel) {
   EXPECT_EQ(platformFakes.sentMidi,
             (std::vector<uint32_t>{0xFF008F, 0xFF009F, 0xFF0593, 0xFF0583}));
   EXPECT_EQ(currentRxIndex.get(), 5);
+}
+
+// A page of step 5 flashes only what its channel filter lets a press pass; the entries of
+// other pages wait for theirs.
+TEST_F(NoteReceiveTest, FlashesOnlyNotesTheCurrentPageTests) {
+  controlMap.receiveFlag[5] = 1;                    // any channel
+  controlMap.receiveFlag[channelIndex(1, 44)] = 1;  // the page of channel 1
+  controlMap.receiveFlag[channelIndex(2, 10)] = 1;  // the page of channel 2
+  selectOnlyChannel(1);                             // channel 2 (0-based 1) alone
+  tickAt(1000);
+  EXPECT_EQ(currentRxIndex.get(), channelIndex(2, 10));
+  EXPECT_EQ(platformFakes.sentMidi, (std::vector<uint32_t>{0xFF0A91}));
+  EXPECT_EQ(nextFlashedNote(), channelIndex(2, 10));
+  controlMap.noteTested[channelIndex(2, 10)].set(1);
+  EXPECT_EQ(nextFlashedNote(), -1);  // the page is done: nothing of the others is flashed
+  tickAt(1200);
+  EXPECT_EQ(platformFakes.sentMidi.size(), 1u);
+
+  // The page without a prefix of its own: any channel and every channel no page claims.
+  resetPageTables();
+  enableAllChannels();
+  releaseChannel(0);
+  releaseChannel(1);
+  EXPECT_EQ(nextFlashedNote(), 5);
+  controlMap.noteTested[5].set(1);
+  EXPECT_EQ(nextFlashedNote(), -1);
 }
 
 TEST_F(NoteReceiveTest, NothingIsSentOutsideStep5) {

@@ -124,6 +124,7 @@ ASIO_OPENING = source_text("There was an error opening the selected ASIO")
 ASIO_STARTING = source_text("There was an error starting the selected ASIO")
 QUESTION = source_text("Would you like to save the results")
 NOT_SAVED = source_text("The results could not be saved")  # % the Windows path
+REPLACE_REPORT = source_text(containing=" already exists.")  # % the Windows path
 CLOCK_LINE = source_text(containing="Midi Clock Detected")  # % the tempo
 LOOPBACK_LINE = source_text(containing="Midi Loopback Detected")
 
@@ -133,3 +134,4 @@ CONTROLLER_SECTION = source_text("[Midi Controller Test]")
 RECEIVE_SECTION = source_text("[Midi Note Rx Test]")
 ASIO_SECTION = source_text("[ASIO Driver]")
 NOT_TESTED = source_text("<Not Tested>")
+COMPLETED = source_text("<Test Completed OK>")
