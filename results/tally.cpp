@@ -1,0 +1,162 @@
+#include "results/tally.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <unordered_map>
+
+namespace fs = std::filesystem;
+
+static std::string withSlashes(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+static bool isTextFile(const fs::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".txt";
+}
+
+bool collectReportFiles(const std::vector<std::string>& arguments, std::vector<std::string>& files,
+                        std::string& why) {
+  for (const std::string& argument : arguments) {
+    std::error_code error;
+    if (fs::is_regular_file(argument, error)) {
+      files.push_back(withSlashes(argument));
+      continue;
+    }
+    if (!fs::is_directory(argument, error)) {
+      why = "no such file or folder: " + argument;
+      return false;
+    }
+    std::vector<std::string> found;
+    for (fs::recursive_directory_iterator it(argument, error), end; !error && it != end;
+         it.increment(error)) {
+      if (it->is_regular_file(error) && isTextFile(it->path())) {
+        found.push_back(withSlashes(it->path().string()));
+      }
+    }
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  }
+  return true;
+}
+
+bool passedFirstTime(const ReportReading& reading) {
+  bool anyRan = false;
+  for (const StepReading& step : reading.steps) {
+    if (step.outcome == StepOutcome::Listed) {
+      return false;
+    }
+    anyRan = anyRan || step.outcome == StepOutcome::Completed;
+  }
+  // A unit on which no MIDI step ran has shown nothing to pass with.
+  return anyRan;
+}
+
+namespace {
+
+// FNV-1a over the bytes: finds the candidates for byte-identical copies.
+uint64_t fingerprint(const std::string& bytes) {
+  uint64_t hash = 1469598103934665603ull;
+  for (unsigned char c : bytes) {
+    hash = (hash ^ c) * 1099511628211ull;
+  }
+  return hash ^ bytes.size();
+}
+
+bool readWhole(const std::string& path, std::string& bytes, bool& tooLarge) {
+  tooLarge = false;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    return false;
+  }
+  bytes.clear();
+  char chunk[1 << 16];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    if (bytes.size() + got > kLargestReport) {
+      tooLarge = true;
+      break;
+    }
+    bytes.append(chunk, got);
+  }
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
+}
+
+std::time_t modificationTime(const std::string& path) {
+  std::error_code error;
+  const auto written = fs::last_write_time(path, error);
+  if (error) {
+    return 0;
+  }
+  const auto system = std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+      written - fs::file_time_type::clock::now() + std::chrono::system_clock::now());
+  return std::chrono::system_clock::to_time_t(system);
+}
+
+void count(const UnitRecord& unit, Tally& tally) {
+  for (int s = 0; s < kReportTestSectionCount; ++s) {
+    const StepReading& step = unit.reading.steps[s];
+    StepCounts& counts = tally.steps[s];
+    if (step.outcome == StepOutcome::NotRun) {
+      continue;
+    }
+    ++counts.ran;
+    counts.passedWhole += step.outcome == StepOutcome::Completed ? 1 : 0;
+    for (uint16_t index : step.notPassed) {
+      ++counts.notPassed[index];
+    }
+  }
+  tally.firstPass += passedFirstTime(unit.reading) ? 1 : 0;
+}
+
+}  // namespace
+
+void tallyReports(const ResultsModel& model, const std::vector<std::string>& files, Tally& tally) {
+  std::unordered_map<uint64_t, std::vector<size_t>> seen;  // fingerprint -> files read
+  std::string bytes, earlier;
+  for (size_t f = 0; f < files.size(); ++f) {
+    const std::string& file = files[f];
+    bool tooLarge = false;
+    if (!readWhole(file, bytes, tooLarge)) {
+      tally.setAside.push_back({file, {0, "unreadable", "cannot be read"}});
+      continue;
+    }
+    if (tooLarge) {
+      tally.setAside.push_back({file,
+                                {0, "not-a-report",
+                                 "not a report: larger than " +
+                                     std::to_string(kLargestReport >> 20) + " MB, no report is"}});
+      continue;
+    }
+    UnitRecord unit{file, modificationTime(file), {}};
+    SetAsideReason why;
+    if (!readReport(bytes, model, unit.reading, why)) {
+      tally.setAside.push_back({file, why});
+      continue;
+    }
+    std::vector<size_t>& same = seen[fingerprint(bytes)];
+    for (size_t other : same) {
+      bool tooLargeToo = false;
+      if (readWhole(files[other], earlier, tooLargeToo) && earlier == bytes) {
+        // A report names no unit: this is one unit counted twice, or two units that ended
+        // alike. Both count; the engineer decides.
+        tally.warnings.push_back(
+            {file,
+             {0, "duplicate-file",
+              "byte-identical to " + files[other] +
+                  ": the same unit counted twice, or two units with the same results"}});
+        break;
+      }
+    }
+    same.push_back(f);
+    count(unit, tally);
+    tally.units.push_back(std::move(unit));
+  }
+}
