@@ -306,3 +306,26 @@ def test_windows_tool_prints_the_same(tmp_path):
     # Windows names the files it found with its own separator; the tool prints them with '/'.
     assert windows.stdout.decode("latin-1").replace("\r\n", "\n") == native.stdout.decode("latin-1")
     assert (tmp_path / "out.csv").read_bytes() == native_csv
+
+
+def test_readme_example_is_what_the_tool_prints(tmp_path):
+    """The README's worked example, run: the demo station folder, the example reports."""
+    readme = open(os.path.join(ROOT, "README.md")).read()
+    block = readme.split("<!-- results-example -->\n```\n")[1].split("```\n<!-- /results-example")[0]
+    shutil.copytree(os.path.join(ROOT, "demo"), tmp_path, dirs_exist_ok=True)
+    from reports import write_demo_reports
+    write_demo_reports(str(tmp_path / "demo-reports"))
+    commands = [line[2:] for line in block.splitlines() if line.startswith("$ ")]
+    assert commands[1].startswith("velk-results ")
+    args = ["--csv", "demo.csv", "--html", "demo-page", "Velk Analyser.ini", "demo-reports"]
+    assert commands[1] == "velk-results " + " ".join(
+        '"%s"' % a if " " in a else a for a in args)
+    code, out, err = run(*args, cwd=tmp_path)
+    csv_head = "".join(l + "\n" for l in
+                       (tmp_path / "demo.csv").read_text().splitlines()[:3])
+    shown = "$ %s\n$ %s\n%s$ echo $?\n%d\n$ head -3 demo.csv\n%s" % (
+        commands[0], commands[1], out, code, csv_head)
+    assert shown == block
+    if os.environ.get("VELK_RESULTS_README_SHOT"):
+        chromium("--window-size=1100,1640", "--screenshot=%s" % os.environ[
+            "VELK_RESULTS_README_SHOT"], "file://%s/demo-page/index.html#control=notes:7:1" % tmp_path)
