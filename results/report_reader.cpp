@@ -166,12 +166,13 @@ class Reader {
   }
 
   bool unexpected(std::string_view line, const std::string& expected) {
+    // A text without any section is no report, cut off or not.
+    if (!sawSection_ && !anySectionIn(lines_.text)) {
+      return fail(0, "not-a-report", "not a report: it has no report section");
+    }
     if (lines_.lastCut) {
       return fail(lines_.number, "cut-off",
                   "the last line " + quoted(line) + " has no line end: the file was cut off");
-    }
-    if (!sawSection_ && !anySectionIn(lines_.text)) {
-      return fail(0, "not-a-report", "not a report: it has no report section");
     }
     return fail(lines_.number, "not-a-report",
                 "a line no report has: " + quoted(line) + " where the station writes " + expected);

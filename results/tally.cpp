@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <unordered_map>
 
@@ -59,13 +60,20 @@ bool passedFirstTime(const ReportReading& reading) {
 
 namespace {
 
-// FNV-1a over the bytes: finds the candidates for byte-identical copies.
+// Finds the candidates for byte-identical copies: FNV-1a's step over eight bytes at a time,
+// which keeps pace with reading the file.
 uint64_t fingerprint(const std::string& bytes) {
-  uint64_t hash = 1469598103934665603ull;
-  for (unsigned char c : bytes) {
-    hash = (hash ^ c) * 1099511628211ull;
+  uint64_t hash = 1469598103934665603ull ^ bytes.size();
+  size_t at = 0;
+  for (; at + 8 <= bytes.size(); at += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + at, 8);
+    hash = (hash ^ word) * 1099511628211ull;
   }
-  return hash ^ bytes.size();
+  for (; at < bytes.size(); ++at) {
+    hash = (hash ^ static_cast<unsigned char>(bytes[at])) * 1099511628211ull;
+  }
+  return hash;
 }
 
 bool readWhole(const std::string& path, std::string& bytes, bool& tooLarge) {

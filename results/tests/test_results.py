@@ -159,6 +159,7 @@ SET_ASIDE = [
     ("empty", b"", "empty", 0, "empty file"),
     ("no-section", b"Dear engineer,\r\nthe units are in.\r\n", "not-a-report", 0,
      "no report section"),
+    ("no-section-no-line-end", b"\r\nshopping list", "not-a-report", 0, "no report section"),
     ("foreign-line", replaced("[Midi Controller Test]", "[Midi Fader Test]"), "not-a-report",
      FULL.index("[Midi Controller Test]") + 1, "\"[Midi Fader Test]\""),
     ("bad-outcome", replaced("Note 8 Channel 1,Not Tested", "Note 8 Channel 1,Broken"),
