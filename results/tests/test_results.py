@@ -330,3 +330,13 @@ def test_readme_example_is_what_the_tool_prints(tmp_path):
     if os.environ.get("VELK_RESULTS_README_SHOT"):
         chromium("--window-size=1100,1640", "--screenshot=%s" % os.environ[
             "VELK_RESULTS_README_SHOT"], "file://%s/demo-page/index.html#control=notes:7:1" % tmp_path)
+
+
+def test_demo_run_report_reads_as_one_unit():
+    """The report the README's demo run saves (tests/e2e checks it byte for byte)."""
+    report = os.path.join(ROOT, "tests", "e2e", "expected", "demo_report.txt")
+    code, out, _ = run("--json", LAUNCHER, report)
+    data = json.loads(out)
+    assert code == 0 and data["units"] == {"read": 1, "setAside": 0}
+    assert data["firstPassYield"] == {"units": 1, "of": 1}
+    assert data["unitsRead"][0]["asio"]["driver"] == "Velk DJ-2 ASIO"
