@@ -76,22 +76,20 @@ uint64_t fingerprint(const std::string& bytes) {
   return hash;
 }
 
+// The whole file into bytes (reused from file to file, so reading holds one report at a
+// time); a file larger than any report is not read.
 bool readWhole(const std::string& path, std::string& bytes, bool& tooLarge) {
-  tooLarge = false;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::error_code error;
+  const uintmax_t size = fs::file_size(path, error);
+  tooLarge = !error && size > kLargestReport;
+  std::FILE* file = error || tooLarge ? nullptr : std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
-    return false;
+    return tooLarge;
   }
-  bytes.clear();
-  char chunk[1 << 16];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    if (bytes.size() + got > kLargestReport) {
-      tooLarge = true;
-      break;
-    }
-    bytes.append(chunk, got);
-  }
+  bytes.resize(static_cast<size_t>(size));
+  const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  // A file that grew or shrank meanwhile is read as far as it goes now.
+  bytes.resize(got);
   const bool ok = !std::ferror(file);
   std::fclose(file);
   return ok;
