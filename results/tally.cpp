@@ -36,8 +36,14 @@ bool collectReportFiles(const std::vector<std::string>& arguments, std::vector<s
     std::vector<std::string> found;
     for (fs::recursive_directory_iterator it(argument, error), end; !error && it != end;
          it.increment(error)) {
-      if (it->is_regular_file(error) && isTextFile(it->path())) {
-        found.push_back(withSlashes(it->path().string()));
+      try {
+        if (it->is_regular_file(error) && isTextFile(it->path())) {
+          found.push_back(withSlashes(it->path().string()));
+        }
+      } catch (const std::exception&) {
+        // A name the system's code page cannot spell cannot be opened by name either.
+        why = "cannot name a file in " + argument;
+        return false;
       }
     }
     std::sort(found.begin(), found.end());
