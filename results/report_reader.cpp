@@ -31,6 +31,11 @@ struct Lines {
   }
 };
 
+// The texts every line is compared with, measured once.
+constexpr std::string_view kPassed = kPassedOutcome;
+constexpr std::string_view kNotPassed = kNotPassedOutcome;
+constexpr std::string_view kChannelWord = kChannelNameWord;
+
 bool startsWith(std::string_view text, std::string_view start) {
   return text.substr(0, start.size()) == start;
 }
@@ -296,11 +301,11 @@ class Reader {
     const size_t comma = line.rfind(kEntryOutcomeSeparator);
     const std::string_view outcome =
         comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1);
-    const bool pass = outcome == kPassedOutcome;
+    const bool pass = outcome == kPassed;
     const int index = comma == std::string_view::npos
                           ? -1
                           : parseControlName(line.substr(0, comma), step.section.word);
-    if (index < 0 || (!pass && outcome != kNotPassedOutcome)) {
+    if (index < 0 || (!pass && outcome != kNotPassed)) {
       return unexpected(line, std::string("a control of ") + step.section.name);
     }
     if (!step.takesPart[index]) {
@@ -425,10 +430,10 @@ int parseControlName(std::string_view name, const char* word) {
     return anyChannelIndex(number - 1);
   }
   int channel = 0;
-  if (!startsWith(name, kChannelNameWord)) {
+  if (!startsWith(name, kChannelWord)) {
     return -1;
   }
-  name.remove_prefix(std::strlen(kChannelNameWord));
+  name.remove_prefix(kChannelWord.size());
   if (!takeCount(name, 1, kChannelCount, channel) || !name.empty()) {
     return -1;
   }

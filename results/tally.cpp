@@ -66,18 +66,22 @@ bool passedFirstTime(const ReportReading& reading) {
 
 namespace {
 
-// Finds the candidates for byte-identical copies: FNV-1a's step over eight bytes at a time,
-// which keeps pace with reading the file.
+// Finds the candidates for byte-identical copies: FNV-1a's step over eight bytes at a time
+// in four lanes, which keeps pace with reading the file.
 uint64_t fingerprint(const std::string& bytes) {
-  uint64_t hash = 1469598103934665603ull ^ bytes.size();
+  constexpr uint64_t kPrime = 1099511628211ull;
+  uint64_t lane[4] = {1469598103934665603ull ^ bytes.size(), 1, 2, 3};
   size_t at = 0;
-  for (; at + 8 <= bytes.size(); at += 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes.data() + at, 8);
-    hash = (hash ^ word) * 1099511628211ull;
+  for (; at + 32 <= bytes.size(); at += 32) {
+    for (int k = 0; k < 4; ++k) {
+      uint64_t word;
+      std::memcpy(&word, bytes.data() + at + 8 * k, 8);
+      lane[k] = (lane[k] ^ word) * kPrime;
+    }
   }
+  uint64_t hash = lane[0] ^ (lane[1] * 3) ^ (lane[2] * 5) ^ (lane[3] * 7);
   for (; at < bytes.size(); ++at) {
-    hash = (hash ^ static_cast<unsigned char>(bytes[at])) * 1099511628211ull;
+    hash = (hash ^ static_cast<unsigned char>(bytes[at])) * kPrime;
   }
   return hash;
 }
