@@ -125,6 +125,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   Tally tally;
+  tally.keepUnits = args.json || !args.html.empty();
   tallyReports(model, files, tally);
   if (args.json) {
     std::printf("%s\n", resultsJson(model, tally).dump(1).c_str());

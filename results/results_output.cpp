@@ -60,7 +60,7 @@ static std::string percent(int part, int whole) {
 }
 
 std::string summaryText(const ResultsModel& model, const Tally& tally) {
-  const int units = static_cast<int>(tally.units.size());
+  const int units = tally.unitsRead;
   std::string text;
   for (const FileNote& note : tally.setAside) {
     text += formatNote(note, false) + "\n";
@@ -140,7 +140,7 @@ static nlohmann::json noteJson(const FileNote& note) {
 nlohmann::json resultsJson(const ResultsModel& model, const Tally& tally) {
   nlohmann::json json;
   json["model"] = {{"settings", model.settingsShown}, {"profile", model.profile}};
-  const int units = static_cast<int>(tally.units.size());
+  const int units = tally.unitsRead;
   json["units"] = {{"read", units}, {"setAside", tally.setAside.size()}};
   json["firstPassYield"] = {{"units", tally.firstPass}, {"of", units}};
   json["steps"] = nlohmann::json::array();

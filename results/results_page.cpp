@@ -85,7 +85,7 @@ std::string panel(const ResultsModel& model, const std::vector<ControlRow>& rows
 }
 
 std::string yieldTable(const ResultsModel& model, const Tally& tally) {
-  const int units = static_cast<int>(tally.units.size());
+  const int units = tally.unitsRead;
   std::string html =
       "<table class=\"yield\"><tr><th>Step</th><th>Controls</th><th>Ran on</th>"
       "<th>Passed whole</th><th>Yield</th></tr>\n";
@@ -272,7 +272,7 @@ if (location.hash.indexOf('#control=') === 0) choose(decodeURIComponent(location
 
 std::string resultsPage(const ResultsModel& model, const Tally& tally) {
   const std::vector<ControlRow> rows = controlRows(model, tally);
-  const int units = static_cast<int>(tally.units.size());
+  const int units = tally.unitsRead;
   char yield[16];
   std::snprintf(yield, sizeof yield, "%.1f%%", units > 0 ? 100.0 * tally.firstPass / units : 0.0);
   std::string html =

@@ -173,6 +173,9 @@ void tallyReports(const ResultsModel& model, const std::vector<std::string>& fil
     }
     same.push_back(f);
     count(unit, tally);
-    tally.units.push_back(std::move(unit));
+    ++tally.unitsRead;
+    if (tally.keepUnits) {
+      tally.units.push_back(std::move(unit));
+    }
   }
 }

@@ -29,7 +29,11 @@ struct StepCounts {
 };
 
 struct Tally {
+  // Each unit's own record, for the JSON and the page; the terminal and the CSV need only
+  // the counts, and without the records memory stays the same however many reports are read.
+  bool keepUnits = true;
   std::vector<UnitRecord> units;
+  int unitsRead = 0;
   std::vector<FileNote> setAside;
   std::vector<FileNote> warnings;  // byte-identical copies (counted all the same)
   StepCounts steps[kReportTestSectionCount];
