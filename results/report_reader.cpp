@@ -291,6 +291,9 @@ class Reader {
     } while (!ended && !line.empty());
     // A blank line ends the list; the next section's header follows it.
     pendingBlank_ = !ended;
+    if (ended && cutShort(step)) {
+      return false;
+    }
     if (!listEnds(step, headerLine, passed, result)) {
       return false;
     }
@@ -337,6 +340,27 @@ class Reader {
     } else {
       result.notPassed.push_back(static_cast<uint16_t>(index));
     }
+    return true;
+  }
+
+  // A list the file ends in whose missing controls all come after the last one listed: the
+  // station writes in index order, so the file was cut at a line end. True: set aside so.
+  bool cutShort(const ModelStep& step) {
+    int lastListed = -1;
+    int firstMissing = -1;
+    for (uint16_t index : step.controls) {
+      if (listedOn_[index] != 0) {
+        lastListed = index;
+      } else if (firstMissing < 0) {
+        firstMissing = index;
+      }
+    }
+    if (firstMissing < 0 || firstMissing < lastListed) {
+      return false;
+    }
+    fail(lines_.number, "cut-off",
+         std::string("the file ends here and the list of ") + step.section.name + " stops before " +
+             reportControlName(step.section.word, firstMissing) + ": it was cut off");
     return true;
   }
 

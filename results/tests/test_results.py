@@ -151,6 +151,7 @@ OTHER_MODEL = lines_to_bytes(
     ["", "[Midi Note Test]", ""] + ["Note %d,Tested OK" % n for n in range(1, 30)]
     + ["Note 30,Not Tested"] + report_lines(None, None, None, asio=False)[4:])
 FULL = report_lines({"7:1"})
+LISTED = report_lines({"7:1"}, "ok", {"67"})  # every step that ran lists its controls
 FIRST_NOTE = FULL.index("Note 8 Channel 1,Not Tested") + 1  # 1-based line numbers
 NOTE_HEADER = FULL.index("[Midi Note Test]") + 1
 
@@ -172,6 +173,8 @@ SET_ASIDE = [
     ("duplicate-control", doubled("Note 8 Channel 1,Not Tested"), "duplicate-control",
      FIRST_NOTE + 1, "lists Note 8 Channel 1 again (first on line %d)" % FIRST_NOTE),
     ("cut-mid-line", report_bytes({"7:1"})[:-9], "cut-off", len(FULL), "has no line end"),
+    ("cut-at-a-line-end", lines_to_bytes(LISTED[:-3]), "cut-off", len(LISTED) - 3,
+     "the list of [Midi Note Rx Test] stops before Note 13 Channel 2"),
     ("cut-before-section", lines_to_bytes(FULL[:FULL.index("[Midi Note Rx Test]") - 1]),
      "cut-off", FULL.index("[Midi Note Rx Test]") - 1, "ends in or before [Midi Note Rx Test]"),
     ("leading-zero", replaced("Note 8 Channel 1,Not Tested", "Note 08 Channel 1,Not Tested"),
