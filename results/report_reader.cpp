@@ -369,7 +369,9 @@ class Reader {
     int firstMissing = -1;
     for (uint16_t index : step.controls) {
       if (listedOn_[index] == 0) {
-        firstMissing = missing++ == 0 ? index : firstMissing;
+        if (missing++ == 0) {
+          firstMissing = index;
+        }
       }
     }
     std::sort(result.notPassed.begin(), result.notPassed.end());  // index order, as written

@@ -17,7 +17,7 @@
 
 namespace {
 
-ResultsModel modelOf(const std::string& spec) {
+ResultsModel modelOf(const std::string& modelBytes) {
   ResultsModel model;
   static const char* kNames[kReportTestSectionCount] = {"notes", "controllers", "leds"};
   for (int s = 0; s < kReportTestSectionCount; ++s) {
@@ -27,16 +27,16 @@ ResultsModel modelOf(const std::string& spec) {
     model.steps[s].rects.assign(kControlCount, ControlRect{});
   }
   const auto add = [&](int step, int index) { model.steps[step].takesPart[index] = 1; };
-  if (spec.size() < 3) {
+  if (modelBytes.size() < 3) {
     for (int index : {64, 65, 135, 136}) {
       add(0, index);
     }
     add(1, 140), add(1, 141), add(2, 64), add(2, 135);
   }
-  for (size_t i = 0; i + 2 < spec.size(); i += 3) {
+  for (size_t i = 0; i + 2 < modelBytes.size(); i += 3) {
     const int index =
-        ((static_cast<uint8_t>(spec[i + 1]) << 8) | static_cast<uint8_t>(spec[i + 2]));
-    add(static_cast<uint8_t>(spec[i]) % kReportTestSectionCount, index % kControlCount);
+        ((static_cast<uint8_t>(modelBytes[i + 1]) << 8) | static_cast<uint8_t>(modelBytes[i + 2]));
+    add(static_cast<uint8_t>(modelBytes[i]) % kReportTestSectionCount, index % kControlCount);
   }
   for (ModelStep& step : model.steps) {
     for (int i = 0; i < kControlCount; ++i) {
