@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr const char* kLauncherName = "Velk Analyser.ini";
 constexpr size_t kPortNameLength = 31;  // the MIDI service's product names
 
 struct Launcher {
@@ -26,24 +25,11 @@ void launcherFinding(Launcher& launcher, Severity severity, const char* check,
              plainFinding(launcher.shown, line, severity, check, section, key, message));
 }
 
-std::string baseName(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string readLauncherValue(const Launcher& launcher, const std::string& section,
                               const std::string& key) {
   char value[kValueCapacity];
   readProfileString(launcher.open.c_str(), section.c_str(), key.c_str(), value, sizeof value);
   return value;
-}
-
-// The settings file of a device profile as the station resolves it.
-std::string settingsStationPath(const std::string& value) {
-  char path[kPathCapacity];
-  std::snprintf(path, sizeof path, "%s", value.c_str());
-  makeAbsolutePath(path, sizeof path);
-  return path;
 }
 
 void checkProfileKeys(Launcher& launcher, const IniSectionLines& profile) {
@@ -152,25 +138,6 @@ void checkLauncher(Launcher& launcher, const ModelVisitor& visit) {
                       "no port in [midi] maps to this section");
     }
   }
-}
-
-bool looksLikeLauncher(const std::string& typed, const IniDocument& ini) {
-  return foldProfileCase(baseName(typed)) == foldProfileCase(kLauncherName) ||
-         findSection(ini, "midi") != nullptr;
-}
-
-// Without a launcher the station's folder is where "Velk Analyser.ini" stands: beside the
-// settings file or one folder up; else the settings file's own folder.
-std::string guessStationFolder(const std::string& typed) {
-  const std::string own = typedFolderOf(typed);
-  const std::string parent =
-      own.empty() ? std::string("../") : typedFolderOf(own.substr(0, own.size() - 1));
-  for (const std::string& folder : {own, parent}) {
-    if (isRegularFile(stationFolderOf(folder).full + kLauncherName)) {
-      return folder;
-    }
-  }
-  return own;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "config/ini_section.h"
 #include "config/path_rule.h"
 
 static std::string withSlashes(std::string path) {
@@ -72,4 +73,33 @@ std::string absoluteFile(const std::string& typed) {
   std::error_code error;
   std::filesystem::path full = std::filesystem::absolute(typed, error);
   return full.lexically_normal().make_preferred().string();
+}
+
+std::string baseName(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool looksLikeLauncher(const std::string& typed, const IniDocument& ini) {
+  return foldProfileCase(baseName(typed)) == foldProfileCase(kLauncherName) ||
+         findSection(ini, "midi") != nullptr;
+}
+
+std::string settingsStationPath(const std::string& value) {
+  char path[kPathCapacity];
+  std::snprintf(path, sizeof path, "%s", value.c_str());
+  makeAbsolutePath(path, sizeof path);
+  return path;
+}
+
+std::string guessStationFolder(const std::string& typedSettings) {
+  const std::string own = typedFolderOf(typedSettings);
+  const std::string parent =
+      own.empty() ? std::string("../") : typedFolderOf(own.substr(0, own.size() - 1));
+  for (const std::string& folder : {own, parent}) {
+    if (isRegularFile(stationFolderOf(folder).full + kLauncherName)) {
+      return folder;
+    }
+  }
+  return own;
 }

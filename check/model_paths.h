@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "check/ini_document.h"
+
 struct StationFolder {
   std::string display;  // as typed, '/' separators, ending in '/' (empty: current folder)
   std::string full;     // absolute, the system's form with its trailing separator
@@ -28,5 +30,16 @@ bool isRegularFile(const std::string& path);
 // A typed file path as findings name it ('/' separators) and in absolute form.
 std::string shownName(const std::string& typed);
 std::string absoluteFile(const std::string& typed);
+
+// The launcher file the station reads beside its program.
+constexpr const char* kLauncherName = "Velk Analyser.ini";
+std::string baseName(const std::string& path);
+// Whether a typed INI file is a launcher file (by its name, or by its [midi] section).
+bool looksLikeLauncher(const std::string& typed, const IniDocument& ini);
+// The settings file a device profile names, as the station resolves it (exeFolder + value).
+std::string settingsStationPath(const std::string& value);
+// Without a launcher the station's folder is where "Velk Analyser.ini" stands: beside the
+// settings file or one folder up; else the settings file's own folder (typed form).
+std::string guessStationFolder(const std::string& typedSettings);
 
 #endif

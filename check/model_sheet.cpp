@@ -1,36 +1,10 @@
 #include "check/model_sheet.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "app/steps.h"
-#include "check/png_writer.h"
+#include "check/html_page.h"
 #include "midi/control_map.h"
 
 namespace {
-
-std::string escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 std::string controlId(bool note, int index) {
   return std::string(note ? "notes:" : "controllers:") + controlKey(index);
@@ -52,16 +26,17 @@ std::string picture(const BmpImage& image, const char* name, bool shown) {
     return "";
   }
   return std::string("<img class=\"picture\" data-picture=\"") + name + "\" alt=\"" + name +
-         " panel picture\"" + (shown ? "" : " hidden") + " src=\"data:image/png;base64," +
-         base64(encodePng(image.width, image.height, image.pixels)) + "\">\n";
+         " panel picture\"" + (shown ? "" : " hidden") + " src=\"" + pictureDataAddress(image) +
+         "\">\n";
 }
 
 std::string findingItem(const Finding& f) {
   std::string item = std::string("<li class=\"finding ") + severityName(f.severity) + "\"";
   if (!f.control.kind.empty()) {
-    item += " data-control=\"" + escape(f.control.kind + ":" + controlKey(f.control.index)) + "\"";
+    item +=
+        " data-control=\"" + htmlEscape(f.control.kind + ":" + controlKey(f.control.index)) + "\"";
   }
-  return item + "><code>" + escape(formatFinding(f)) + "</code></li>\n";
+  return item + "><code>" + htmlEscape(formatFinding(f)) + "</code></li>\n";
 }
 
 std::string outlines(const ModelCheck& model) {
@@ -93,13 +68,13 @@ std::string outlines(const ModelCheck& model) {
       html += std::string("<div class=\"outline ") + kindClass(note, i) + "\" data-control=\"" +
               controlId(note, i) + "\" data-pages=\"" + pages + "\" data-never=\"" + never +
               "\" title=\"" +
-              escape("[" + std::string(note ? "notes" : "controllers") + "] " + controlKey(i) +
-                     " = " + rectText(r) + ": " + address + " (line " +
-                     std::to_string(controlLine(model, note, i)) + ")") +
+              htmlEscape("[" + std::string(note ? "notes" : "controllers") + "] " + controlKey(i) +
+                         " = " + rectText(r) + ": " + address + " (line " +
+                         std::to_string(controlLine(model, note, i)) + ")") +
               "\" style=\"left:" + std::to_string(r.x) + "px;top:" + std::to_string(r.y) +
               "px;width:" + std::to_string(std::max(r.width, 1)) +
               "px;height:" + std::to_string(std::max(r.height, 1)) + "px\"><span>" +
-              escape(address) + "</span></div>\n";
+              htmlEscape(address) + "</span></div>\n";
     }
   }
   return html;
@@ -119,19 +94,19 @@ std::string pageViews(const ModelCheck& model) {
         tested += (k == 0 ? "" : " ") + controlKey(page.underTest[k]);
       }
       html += "<button class=\"page-view\" data-id=\"" + pageId(page) + "\" data-step=\"" +
-              std::to_string(stepNumber(step.step)) + "\"><b>" + escape(page.key) + "</b> " +
-              escape(pageChannelsText(page)) + ": " + std::to_string(page.underTest.size()) + " " +
-              kind + " under test" +
+              std::to_string(stepNumber(step.step)) + "\"><b>" + htmlEscape(page.key) + "</b> " +
+              htmlEscape(pageChannelsText(page)) + ": " + std::to_string(page.underTest.size()) +
+              " " + kind + " under test" +
               (page.cannotPass.empty()
                    ? ""
                    : ", " + std::to_string(page.cannotPass.size()) + " can never pass") +
-              "<small>" + escape(tested) + "</small></button>\n";
+              "<small>" + htmlEscape(tested) + "</small></button>\n";
     }
     std::string never;
     for (int index : step.neverUnderTest) {
       never += (never.empty() ? "" : " ") + controlKey(index);
     }
-    html += "<p class=\"never\">Never under test: " + (never.empty() ? "none" : escape(never)) +
+    html += "<p class=\"never\">Never under test: " + (never.empty() ? "none" : htmlEscape(never)) +
             "</p></div>\n";
   }
   return html + "</div>\n";
@@ -204,10 +179,11 @@ document.querySelectorAll('.model').forEach(function (model) {
 std::string sheetSection(const ModelCheck& model, int number,
                          const std::vector<Finding>& findings) {
   const std::string id = "m" + std::to_string(number);
-  std::string html = "<section class=\"model\" id=\"" + id + "\">\n<h2>" +
-                     escape(model.profile.empty() ? model.settingsShown
-                                                  : model.profile + " - " + model.settingsShown) +
-                     "</h2>\n";
+  std::string html =
+      "<section class=\"model\" id=\"" + id + "\">\n<h2>" +
+      htmlEscape(model.profile.empty() ? model.settingsShown
+                                       : model.profile + " - " + model.settingsShown) +
+      "</h2>\n";
   html += "<div class=\"toolbar\"><span>Picture under the outlines:</span>";
   const char* names[] = {"off", "red", "green"};
   const char* labels[] = {"unlit", "red", "green"};
@@ -237,9 +213,9 @@ std::string sheetPage(const std::string& path, const FindingList& all,
                       const std::vector<Finding>& general, const std::vector<std::string>& parts) {
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Model sheet - " +
-      escape(path) + "</title>\n<style>" + kStyle +
-      "</style></head>\n<body>\n<h1>Model sheet</h1>\n" + "<p class=\"summary\">" + escape(path) +
-      ": " + escape(formatCounts(all)) + "</p>\n";
+      htmlEscape(path) + "</title>\n<style>" + kStyle +
+      "</style></head>\n<body>\n<h1>Model sheet</h1>\n" + "<p class=\"summary\">" +
+      htmlEscape(path) + ": " + htmlEscape(formatCounts(all)) + "</p>\n";
   if (!general.empty()) {
     html += "<ol class=\"findings general\">\n";
     for (const Finding& f : general) {
@@ -254,9 +230,5 @@ std::string sheetPage(const std::string& path, const FindingList& all,
 }
 
 bool writeSheet(const std::string& folder, const std::string& page) {
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  std::ofstream file(std::filesystem::path(folder) / "index.html", std::ios::binary);
-  file << page;
-  return static_cast<bool>(file);
+  return writeIndexPage(folder, page);
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "report/report_format.h"
 #include "report/results.h"
 
 #include <sys/stat.h>
@@ -36,22 +37,31 @@ static void appendAsioSection(std::string& text, const AsioSummary& summary) {
   }
   const int outputPairs = summary.outputCount / 2;
   const int inputPairs = summary.inputCount / 2;
-  appendFormat(text, "\r\n%s\r\n", "[ASIO Driver]");
+  text += kReportLineEnd;
+  text += kAsioSectionName;
+  text += kReportLineEnd;
   const int nameLength = static_cast<int>(strnlen(summary.driverName, sizeof summary.driverName));
   if (nameLength > 0) {
-    appendFormat(text, "\r\n%.*s\r\n", nameLength, summary.driverName);
+    text += kReportLineEnd;
+    text.append(summary.driverName, nameLength);
+    text += kReportLineEnd;
   }
-  appendFormat(text, "%d Output Channels (%d x 2)\r\n", 2 * outputPairs, outputPairs);
-  appendFormat(text, "%d Input Channels (%d x 2)\r\n", 2 * inputPairs, inputPairs);
-  appendFormat(text, "\r\nAudio Frequency %d Hz\r\n", wholeHertz(summary.sampleRate));
-  appendFormat(text, "\r\nOutput Latency %d samples\r\n", summary.outputLatency);
-  appendFormat(text, "Input Latency %d samples\r\n", summary.inputLatency);
-  text += "\r\n";
+  appendFormat(text, kOutputChannelsFormat, 2 * outputPairs, outputPairs);
+  appendFormat(text, kInputChannelsFormat, 2 * inputPairs, inputPairs);
+  text += kReportLineEnd;
+  appendFormat(text, kFrequencyFormat, wholeHertz(summary.sampleRate));
+  text += kReportLineEnd;
+  appendFormat(text, kOutputLatencyFormat, summary.outputLatency);
+  appendFormat(text, kInputLatencyFormat, summary.inputLatency);
+  text += kReportLineEnd;
 }
 
-static void appendTestSection(std::string& text, const char* name, const char* word,
+static void appendTestSection(std::string& text, const ReportTestSection& section,
                               const ResultTable& table) {
-  appendFormat(text, "\r\n%s\r\n\r\n", name);
+  text += kReportLineEnd;
+  text += section.name;
+  text += kReportLineEnd;
+  text += kReportLineEnd;
   bool passedAny = false;
   bool complete = true;
   for (const int16_t entry : table.entry) {
@@ -59,26 +69,30 @@ static void appendTestSection(std::string& text, const char* name, const char* w
     complete = complete && entry != 0;
   }
   if (!passedAny) {
-    text += "<Not Tested>\r\n";
+    text += kNotTestedLine;
     return;
   }
   if (complete) {
-    text += "<Test Completed OK>\r\n";
+    text += kCompletedLine;
     return;
   }
+  // Index order: the any-channel entries first, then channel 1 to 16.
   for (int i = 0; i < kControlCount; ++i) {
     const int16_t entry = table.entry[i];
     if (entry == -1) {
       continue;
     }
-    const char* outcome = entry == 0 ? "Not Tested" : "Tested OK";
-    if (i < kAnyChannelCount) {
-      appendFormat(text, "%s %d,%s\r\n", word, i + 1, outcome);
-    } else {
-      appendFormat(text, "%s %d Channel %d,%s\r\n", word, numberOfIndex(i) + 1, channelOfIndex(i),
-                   outcome);
-    }
+    text += reportControlName(section.word, i);
+    text += kEntryOutcomeSeparator;
+    text += entry == 0 ? kNotPassedOutcome : kPassedOutcome;
+    text += kReportLineEnd;
   }
+}
+
+static const ResultTable& tableOf(int step) {
+  return step == kStepNoteTest         ? noteResults
+         : step == kStepControllerTest ? controllerResults
+                                       : receiveResults;
 }
 
 std::string composeReport(const AsioSummary* summary) {
@@ -86,9 +100,9 @@ std::string composeReport(const AsioSummary* summary) {
   if (summary != nullptr) {
     appendAsioSection(text, *summary);
   }
-  appendTestSection(text, "[Midi Note Test]", "Note", noteResults);
-  appendTestSection(text, "[Midi Controller Test]", "Controller", controllerResults);
-  appendTestSection(text, "[Midi Note Rx Test]", "Note", receiveResults);
+  for (const ReportTestSection& section : kReportTestSections) {
+    appendTestSection(text, section, tableOf(section.step));
+  }
   return text;
 }
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks that the program needs neither MinGW nor GCC:
 # 1. An MSVC-style toolchain (clang-cl, lld-link, llvm-rc) configures the build and gets the
-#    program's and the model checker's targets only: none of the MinGW-only tests and
-#    fixtures, no -static.
+#    program's, the model checker's and the results tool's targets only: none of the
+#    MinGW-only tests and fixtures, no -static.
 #    There is no Windows SDK here, so this configures without linking anything.
 # 2. Every product source compiles with clang in pedantic mode with GNU extensions as
 #    errors: the portable ones natively and for Windows, the Windows ones for
@@ -30,11 +30,11 @@ cmake -S . -B "$build" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$PWD/$build/t
   >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
 targets=$(make -s -C "$build" help | sed -n 's/^\.\.\. \([A-Za-z0-9_]*\)$/\1/p' |
   grep -vxE 'all|clean|depend|edit_cache|rebuild_cache|install|list_install_components|package|package_source|test' |
-  sort | tr '\n' ' ')
+  LC_ALL=C sort | tr '\n' ' ')
 echo "clang-cl configure: targets $targets"
-expected="VelkAnalyser VelkCheck velk_check_core velk_core velk_driver_guard "
+expected="VelkAnalyser VelkCheck VelkResults velk_check_core velk_core velk_driver_guard velk_results_core "
 if [ "$targets" != "$expected" ]; then
-  echo "expected the program's and the model checker's targets only ($expected)" >&2
+  echo "expected the program's and the tools' targets only ($expected)" >&2
   exit 1
 fi
 if grep -q -- "-static\|-mwindows" "$build/CMakeFiles/VelkAnalyser.dir/link.txt"; then

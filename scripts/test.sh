@@ -62,6 +62,13 @@ VELK_CHECK="$root/build/native/check/velk-check" VELK_CHECK_EXE="$root/build/min
   VELK_CHECK_REQUIRE_EXE=1 /usr/bin/python3 -m pytest -q check/tests
 build/native-bench/check/velk_check_bench
 
+step "Results tool: known failures, files set aside, VelkResults.exe under Wine, page in Chromium"
+VELK_RESULTS="$root/build/native/results/velk-results" \
+  VELK_RESULTS_EXE="$root/build/mingw/results/VelkResults.exe" VELK_RESULTS_REQUIRE_EXE=1 \
+  /usr/bin/python3 -m pytest -q results/tests
+build/native-bench/results/velk_results_bench
+
 step "End-to-end scenarios under Wine and Xvfb"
 # -s shows the figures some scenarios print (latencies); nothing else is printed.
-VELK_BUILD_DIR="$root/build/mingw" /usr/bin/python3 -m pytest -q -s tests/e2e
+VELK_BUILD_DIR="$root/build/mingw" VELK_RESULTS="$root/build/native/results/velk-results" \
+  /usr/bin/python3 -m pytest -q -s tests/e2e
