@@ -3,7 +3,8 @@
 enable_language(RC)
 
 # The driver fault guard catches faults with structured exception handling (__try/__except),
-# which GCC lacks: under MinGW's GCC it is compiled by clang, which accepts it as MSVC does.
+# which GCC lacks: under MinGW's GCC it is compiled by clang, which accepts it as MSVC does
+# for x64; for 32-bit x86 the file chains its own handler record instead.
 set(VELK_GUARD_SOURCE ${CMAKE_SOURCE_DIR}/audio/driver_guard_win32.c)
 list(REMOVE_ITEM VELK_WIN32_SOURCES ${VELK_GUARD_SOURCE})
 if(NOT CMAKE_C_COMPILER_ID STREQUAL "GNU")
@@ -15,7 +16,7 @@ else()
   find_program(VELK_CLANG NAMES clang clang-14 REQUIRED)
   set(guard_object ${CMAKE_CURRENT_BINARY_DIR}/driver_guard_win32.obj)
   add_custom_command(OUTPUT ${guard_object}
-    COMMAND ${VELK_CLANG} --target=x86_64-w64-mingw32 -fms-extensions -O2 -Wall -Wextra
+    COMMAND ${VELK_CLANG} --target=${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32 -fms-extensions -O2 -Wall -Wextra
             -I${CMAKE_SOURCE_DIR} -c ${VELK_GUARD_SOURCE} -o ${guard_object}
     DEPENDS ${VELK_GUARD_SOURCE} ${CMAKE_SOURCE_DIR}/audio/driver_guard.h
     COMMENT "Compiling the driver fault guard with clang")
