@@ -3,19 +3,11 @@
 enable_language(RC)
 
 # The driver fault guard catches faults with structured exception handling (__try/__except),
-# which GCC lacks: under MinGW's GCC it is compiled by clang, which accepts it as MSVC does.
+# which GCC lacks: under MinGW's GCC it is compiled by clang, which accepts it as MSVC does
+# for x64; for 32-bit x86 the file chains its own handler record instead.
 set(VELK_GUARD_SOURCE ${CMAKE_SOURCE_DIR}/audio/driver_guard_win32.c)
 list(REMOVE_ITEM VELK_WIN32_SOURCES ${VELK_GUARD_SOURCE})
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-  # Frame-based x86 exception handling is not built yet: until it is, the 32-bit build
-  # calls drivers unguarded, so that everything else about it can be built and tested.
-  set(guard_stand_in ${CMAKE_CURRENT_BINARY_DIR}/driver_guard_unprotected.c)
-  file(WRITE ${guard_stand_in} "#include \"audio/driver_guard.h\"\n"
-       "unsigned long runGuarded(void (*body)(void*), void* context) { body(context); return 0; }\n"
-       "void pinObjectModule(const void* object) { (void)object; }\n")
-  add_library(velk_driver_guard STATIC ${guard_stand_in})
-  target_include_directories(velk_driver_guard PRIVATE ${CMAKE_SOURCE_DIR})
-elseif(NOT CMAKE_C_COMPILER_ID STREQUAL "GNU")
+if(NOT CMAKE_C_COMPILER_ID STREQUAL "GNU")
   add_library(velk_driver_guard STATIC ${VELK_GUARD_SOURCE})
   if(NOT MSVC)
     target_compile_options(velk_driver_guard PRIVATE -fms-extensions)
@@ -24,7 +16,7 @@ else()
   find_program(VELK_CLANG NAMES clang clang-14 REQUIRED)
   set(guard_object ${CMAKE_CURRENT_BINARY_DIR}/driver_guard_win32.obj)
   add_custom_command(OUTPUT ${guard_object}
-    COMMAND ${VELK_CLANG} --target=x86_64-w64-mingw32 -fms-extensions -O2 -Wall -Wextra
+    COMMAND ${VELK_CLANG} --target=${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32 -fms-extensions -O2 -Wall -Wextra
             -I${CMAKE_SOURCE_DIR} -c ${VELK_GUARD_SOURCE} -o ${guard_object}
     DEPENDS ${VELK_GUARD_SOURCE} ${CMAKE_SOURCE_DIR}/audio/driver_guard.h
     COMMENT "Compiling the driver fault guard with clang")
