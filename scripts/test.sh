@@ -58,6 +58,7 @@ ctest --preset mingw
 
 step "Windows-side benchmark (figures only)"
 scripts/wine-run.sh build/mingw/tests/win/config_profile_bench.exe
+scripts/wine-run.sh build/mingw/tests/win/stream_bench.exe
 
 step "Model checker: demo clean, broken-model corpus, VelkCheck.exe under Wine, sheet in Chromium"
 VELK_CHECK="$root/build/native/check/velk-check" VELK_CHECK_EXE="$root/build/mingw/check/VelkCheck.exe" \
@@ -76,6 +77,7 @@ cmake --preset mingw32 >/dev/null
 cmake --build --preset mingw32 -j "$jobs"
 scripts/wine-prefix.sh "$root/build/mingw32"
 ctest --preset mingw32
+scripts/wine-run.sh build/mingw32/tests/win/stream_bench.exe
 VELK_CHECK="$root/build/native/check/velk-check" VELK_CHECK_EXE="$root/build/mingw32/check/VelkCheck.exe" \
   VELK_CHECK_REQUIRE_EXE=1 /usr/bin/python3 -m pytest -q check/tests -k windows_checker
 # Everything that crosses the driver, MIDI or start-up: the virtual unit, start-up, the whole
