@@ -23,6 +23,7 @@ unset DISPLAY
 # Managed=N: without a window manager every hidden window would otherwise wait 2 s.
 # The crash dialog would block a test forever. Audio=vmidi makes winmm load winevmidi.drv.
 settings='REGEDIT4
+; applied to both registry views
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
@@ -50,7 +51,12 @@ if [ "$(cat "$marker" 2>/dev/null)" != "$wanted" ]; then
     wineboot -i 2>/dev/null
   fi
   printf '%s' "$settings" > "$prefix/drive_c/velk-settings.reg"
-  wine regedit /S 'C:\velk-settings.reg' 2>/dev/null
+  # Into both registry views (the HKLM key is one per view): `wine regedit` is the 32-bit
+  # regedit once Wine's 32-bit half is installed, the 64-bit loader's the 64-bit one.
+  wine64=/usr/lib/wine/wine64
+  [ -x "$wine64" ] || wine64=wine
+  "$wine64" regedit /S 'C:\velk-settings.reg' 2>/dev/null
+  [ "$wine64" = wine ] || wine regedit /S 'C:\velk-settings.reg' 2>/dev/null
   wineserver -w  # a later command under a display must not meet this headless server
   printf '%s' "$wanted" > "$marker"
   echo "Wine prefix ready in $(( ($(date +%s%N) - started) / 1000000 )) ms"

@@ -21,12 +21,13 @@ from pathlib import Path
 
 if __package__:
     from .files import wav_bytes
-    from .wine import Display, Wine, end_wineserver, make_prefix, test_prefix, windows_path
+    from .wine import (WINE, WINE64, Display, Wine, end_wineserver, make_prefix, test_prefix,
+                       windows_path)
 else:  # run as a script by ctest
     sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
     from harness.files import wav_bytes
-    from harness.wine import (Display, Wine, end_wineserver, make_prefix, test_prefix,
-                              windows_path)
+    from harness.wine import (WINE, WINE64, Display, Wine, end_wineserver, make_prefix,
+                              test_prefix, windows_path)
 
 # Sample types, as the driver's SampleType value takes them.
 INT16_LSB, INT24_LSB, INT32_LSB, FLOAT32_LSB, FLOAT64_LSB = 16, 17, 18, 19, 20
@@ -102,11 +103,6 @@ def is_32bit(dll):
     return struct.unpack_from("<H", data, header + 4)[0] == 0x14C
 
 
-# The 32-bit regedit writes where 32-bit programs read: HKLM\Software\ASIO and
-# HKCR\CLSID of the 32-bit view (Wow6432Node).
-REGEDIT = {False: "regedit", True: "C:\\windows\\syswow64\\regedit.exe"}
-
-
 def import_reg(target, text, view32=False):
     """Imports REGEDIT4 text, into the 32-bit view with view32. target: a harness Wine, or a
     prefix path (run without a display)."""
@@ -114,7 +110,10 @@ def import_reg(target, text, view32=False):
         reg = Path(folder) / "entries.reg"
         reg.write_bytes(text.encode("cp1252"))
         wine = target if isinstance(target, Wine) else Wine(target, None, Path(folder) / "logs")
-        code, _ = wine.run([REGEDIT[view32], "/S", windows_path(reg)], timeout=120)
+        # Each regedit writes the view its own programs read: HKLM\Software\ASIO and
+        # HKCR\CLSID of the 64-bit view, or of the 32-bit one (Wow6432Node).
+        code, _ = wine.run(["regedit", "/S", windows_path(reg)], timeout=120,
+                           loader=WINE if view32 else WINE64)
         if code != 0:
             raise RuntimeError("regedit failed with %d" % code)
 
