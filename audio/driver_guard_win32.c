@@ -10,9 +10,9 @@ static void pinModuleAt(const void* address) {
 
 #if defined(__MINGW32__) && defined(__i386__)
 // 32-bit Windows dispatches faults to a chain of handler records on the stack, its head at
-// FS:[0]; no compiler for this target builds __try/__except (GCC lacks it, and clang emits
-// the record but not the tables its handler needs). So the guard chains a record of its own
-// around the call. Its handler takes the code, pins the faulting module, has every record
+// FS:[0]. MinGW has no __try/__except for it: GCC lacks it, and clang for this target emits
+// the record but not the scope table its handler needs. So the guard chains a record of its
+// own around the call. Its handler takes the code, pins the faulting module, has every record
 // above it unwound (a driver's own __finally blocks and destructors run, as they would under
 // __except), and resumes after the call with the caller's frame: __builtin_setjmp saved the
 // stack and frame pointers, and the function saves every callee-saved register on entry.

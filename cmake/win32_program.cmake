@@ -14,9 +14,12 @@ if(NOT CMAKE_C_COMPILER_ID STREQUAL "GNU")
   endif()
 else()
   find_program(VELK_CLANG NAMES clang clang-14 REQUIRED)
+  # The target GCC builds for (x86_64-w64-mingw32 or i686-w64-mingw32).
+  execute_process(COMMAND ${CMAKE_C_COMPILER} -dumpmachine OUTPUT_VARIABLE guard_target
+                  OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
   set(guard_object ${CMAKE_CURRENT_BINARY_DIR}/driver_guard_win32.obj)
   add_custom_command(OUTPUT ${guard_object}
-    COMMAND ${VELK_CLANG} --target=${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32 -fms-extensions -O2 -Wall -Wextra
+    COMMAND ${VELK_CLANG} --target=${guard_target} -fms-extensions -O2 -Wall -Wextra
             -I${CMAKE_SOURCE_DIR} -c ${VELK_GUARD_SOURCE} -o ${guard_object}
     DEPENDS ${VELK_GUARD_SOURCE} ${CMAKE_SOURCE_DIR}/audio/driver_guard.h
     COMMENT "Compiling the driver fault guard with clang")

@@ -367,7 +367,8 @@ bool isLoaded(const std::string& path) {
   return GetModuleHandleA(path.c_str()) != nullptr;
 }
 
-// Each test has a module of its own: a pinned module stays for the rest of the process.
+// Each test has a module of its own: a pinned module stays for the rest of the process (so
+// these tests cannot be repeated within one run).
 TEST(DriverGuardPinning, AModuleWhoseCodeFaultedStaysLoaded) {
   std::string path = besideTheTest("guard_module_fault.dll");
   HMODULE module = LoadLibraryA(path.c_str());
