@@ -7,13 +7,19 @@
 
 #include <cstdint>
 
-// On 32-bit Windows, IUnknown's methods are __stdcall and IASIO's own methods are the
-// compiler's default for member functions (__thiscall); the callbacks are __cdecl. Every
-// other target has a single calling convention.
+// The calling conventions drivers are built with. On 32-bit Windows they differ per kind of
+// call, and a mismatch corrupts the stack only there: IUnknown's methods are __stdcall,
+// IASIO's own methods are what the platform's compiler gives member functions, __thiscall
+// (the object in ECX, the callee pops its arguments), and the driver calls the host's
+// callbacks as __cdecl (the caller pops). Every other target has a single convention.
 #if defined(_WIN32) && !defined(_WIN64)
 #define ASIO_STDCALL __stdcall
+#define ASIO_THISCALL __thiscall
+#define ASIO_CDECL __cdecl
 #else
 #define ASIO_STDCALL
+#define ASIO_THISCALL
+#define ASIO_CDECL
 #endif
 
 using ASIOBool = int32_t;
@@ -38,7 +44,14 @@ struct ASIOTimeStamp {
   uint32_t hi, lo;
 };
 
-struct ASIOClockSource;  // only passed through getClockSources, which is never called
+// Only passed through getClockSources, which is never called; declared for its layout.
+struct ASIOClockSource {
+  int32_t index;
+  int32_t associatedChannel;
+  int32_t associatedGroup;
+  ASIOBool isCurrentSource;
+  char name[32];
+};
 
 struct ASIOChannelInfo {
   int32_t channel;
@@ -78,14 +91,24 @@ struct ASIOTime {
 };
 
 struct ASIOCallbacks {
-  void (*bufferSwitch)(int32_t doubleBufferIndex, ASIOBool directProcess);
-  void (*sampleRateDidChange)(ASIOSampleRate rate);
-  int32_t (*asioMessage)(int32_t selector, int32_t value, void* message, double* opt);
-  ASIOTime* (*bufferSwitchTimeInfo)(ASIOTime* params, int32_t doubleBufferIndex,
-                                    ASIOBool directProcess);
+  void(ASIO_CDECL* bufferSwitch)(int32_t doubleBufferIndex, ASIOBool directProcess);
+  void(ASIO_CDECL* sampleRateDidChange)(ASIOSampleRate rate);
+  int32_t(ASIO_CDECL* asioMessage)(int32_t selector, int32_t value, void* message, double* opt);
+  ASIOTime*(ASIO_CDECL* bufferSwitchTimeInfo)(ASIOTime* params, int32_t doubleBufferIndex,
+                                              ASIOBool directProcess);
 };
 
 #pragma pack(pop)
+
+// The layout drivers see, on every target (tests/unit/test_asio_abi.cpp checks each field).
+// Only the records holding pointers differ between 32 and 64 bits.
+static_assert(sizeof(ASIOClockSource) == 48);
+static_assert(sizeof(ASIOChannelInfo) == 52);
+static_assert(sizeof(ASIOTimeCode) == 84);
+static_assert(sizeof(AsioTimeInfo) == 48);
+static_assert(sizeof(ASIOTime) == 148);
+static_assert(sizeof(ASIOBufferInfo) == 8 + 2 * sizeof(void*));
+static_assert(sizeof(ASIOCallbacks) == 4 * sizeof(void*));
 
 // Time-info flags.
 constexpr uint32_t kSystemTimeValid = 1;
@@ -142,29 +165,30 @@ struct IASIO {
   virtual int32_t ASIO_STDCALL QueryInterface(const AsioGuid& iid, void** object) = 0;
   virtual uint32_t ASIO_STDCALL AddRef() = 0;
   virtual uint32_t ASIO_STDCALL Release() = 0;
-  virtual ASIOBool init(void* sysHandle) = 0;
-  virtual void getDriverName(char* name) = 0;
-  virtual int32_t getDriverVersion() = 0;
-  virtual void getErrorMessage(char* text) = 0;
-  virtual ASIOError start() = 0;
-  virtual ASIOError stop() = 0;
-  virtual ASIOError getChannels(int32_t* inputs, int32_t* outputs) = 0;
-  virtual ASIOError getLatencies(int32_t* inputLatency, int32_t* outputLatency) = 0;
-  virtual ASIOError getBufferSize(int32_t* minSize, int32_t* maxSize, int32_t* preferredSize,
-                                  int32_t* granularity) = 0;
-  virtual ASIOError canSampleRate(ASIOSampleRate rate) = 0;
-  virtual ASIOError getSampleRate(ASIOSampleRate* rate) = 0;
-  virtual ASIOError setSampleRate(ASIOSampleRate rate) = 0;
-  virtual ASIOError getClockSources(ASIOClockSource* clocks, int32_t* count) = 0;
-  virtual ASIOError setClockSource(int32_t reference) = 0;
-  virtual ASIOError getSamplePosition(ASIOSamples* position, ASIOTimeStamp* stamp) = 0;
-  virtual ASIOError getChannelInfo(ASIOChannelInfo* info) = 0;
-  virtual ASIOError createBuffers(ASIOBufferInfo* infos, int32_t count, int32_t bufferSize,
-                                  ASIOCallbacks* callbacks) = 0;
-  virtual ASIOError disposeBuffers() = 0;
-  virtual ASIOError controlPanel() = 0;
-  virtual ASIOError future(int32_t selector, void* opt) = 0;
-  virtual ASIOError outputReady() = 0;
+  virtual ASIOBool ASIO_THISCALL init(void* sysHandle) = 0;
+  virtual void ASIO_THISCALL getDriverName(char* name) = 0;
+  virtual int32_t ASIO_THISCALL getDriverVersion() = 0;
+  virtual void ASIO_THISCALL getErrorMessage(char* text) = 0;
+  virtual ASIOError ASIO_THISCALL start() = 0;
+  virtual ASIOError ASIO_THISCALL stop() = 0;
+  virtual ASIOError ASIO_THISCALL getChannels(int32_t* inputs, int32_t* outputs) = 0;
+  virtual ASIOError ASIO_THISCALL getLatencies(int32_t* inputLatency, int32_t* outputLatency) = 0;
+  virtual ASIOError ASIO_THISCALL getBufferSize(int32_t* minSize, int32_t* maxSize,
+                                                int32_t* preferredSize, int32_t* granularity) = 0;
+  virtual ASIOError ASIO_THISCALL canSampleRate(ASIOSampleRate rate) = 0;
+  virtual ASIOError ASIO_THISCALL getSampleRate(ASIOSampleRate* rate) = 0;
+  virtual ASIOError ASIO_THISCALL setSampleRate(ASIOSampleRate rate) = 0;
+  virtual ASIOError ASIO_THISCALL getClockSources(ASIOClockSource* clocks, int32_t* count) = 0;
+  virtual ASIOError ASIO_THISCALL setClockSource(int32_t reference) = 0;
+  virtual ASIOError ASIO_THISCALL getSamplePosition(ASIOSamples* position,
+                                                    ASIOTimeStamp* stamp) = 0;
+  virtual ASIOError ASIO_THISCALL getChannelInfo(ASIOChannelInfo* info) = 0;
+  virtual ASIOError ASIO_THISCALL createBuffers(ASIOBufferInfo* infos, int32_t count,
+                                                int32_t bufferSize, ASIOCallbacks* callbacks) = 0;
+  virtual ASIOError ASIO_THISCALL disposeBuffers() = 0;
+  virtual ASIOError ASIO_THISCALL controlPanel() = 0;
+  virtual ASIOError ASIO_THISCALL future(int32_t selector, void* opt) = 0;
+  virtual ASIOError ASIO_THISCALL outputReady() = 0;
 };
 
 #endif

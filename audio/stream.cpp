@@ -317,7 +317,7 @@ static void fillOutputs(int32_t index, int32_t frames, int32_t inputs, int32_t o
   }
 }
 
-ASIOTime* bufferSwitchTimeInfo(ASIOTime*, int32_t index, ASIOBool) {
+ASIOTime* ASIO_CDECL bufferSwitchTimeInfo(ASIOTime*, int32_t index, ASIOBool) {
   const int32_t half = index & 1;
   const int32_t frames = asioHost.preferredBufferSize;
   const int32_t inputs = asioFacts.inputCount.get();
@@ -326,7 +326,7 @@ ASIOTime* bufferSwitchTimeInfo(ASIOTime*, int32_t index, ASIOBool) {
   return nullptr;
 }
 
-void bufferSwitch(int32_t index, ASIOBool directProcess) {
+void ASIO_CDECL bufferSwitch(int32_t index, ASIOBool directProcess) {
   ASIOTime time = {};
   IASIO* driver = asioHost.driver.get();
   if (driver != nullptr && driver->getSamplePosition(&time.timeInfo.samplePosition,
@@ -336,7 +336,7 @@ void bufferSwitch(int32_t index, ASIOBool directProcess) {
   bufferSwitchTimeInfo(&time, index, directProcess);
 }
 
-int32_t asioMessage(int32_t selector, int32_t value, void*, double*) {
+int32_t ASIO_CDECL asioMessage(int32_t selector, int32_t value, void*, double*) {
   switch (selector) {
     case kAsioSelectorSupported:
       return value == kAsioEngineVersion || value == kAsioResetRequest ||
@@ -359,4 +359,4 @@ int32_t asioMessage(int32_t selector, int32_t value, void*, double*) {
 
 // The program keeps running at the rate it asked for; a change made in the driver's own
 // panel takes effect when the panel command reopens the driver.
-void sampleRateDidChange(ASIOSampleRate) {}
+void ASIO_CDECL sampleRateDidChange(ASIOSampleRate) {}

@@ -7,11 +7,11 @@
 
 #include "audio/asio.h"
 
-// The four callbacks of ASIOCallbacks.
-void bufferSwitch(int32_t index, ASIOBool directProcess);
-ASIOTime* bufferSwitchTimeInfo(ASIOTime* time, int32_t index, ASIOBool directProcess);
-int32_t asioMessage(int32_t selector, int32_t value, void* message, double* opt);
-void sampleRateDidChange(ASIOSampleRate rate);
+// The four callbacks of ASIOCallbacks, in the convention drivers call them with.
+void ASIO_CDECL bufferSwitch(int32_t index, ASIOBool directProcess);
+ASIOTime* ASIO_CDECL bufferSwitchTimeInfo(ASIOTime* time, int32_t index, ASIOBool directProcess);
+int32_t ASIO_CDECL asioMessage(int32_t selector, int32_t value, void* message, double* opt);
+void ASIO_CDECL sampleRateDidChange(ASIOSampleRate rate);
 
 // Exported for the tests; the handlers above are their only other callers.
 // Largest sample of a half-buffer on the 16-bit meter scale: 0..32767 for integer types,

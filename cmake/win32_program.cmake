@@ -3,7 +3,8 @@
 enable_language(RC)
 
 # The driver fault guard catches faults with structured exception handling (__try/__except),
-# which GCC lacks: under MinGW's GCC it is compiled by clang, which accepts it as MSVC does.
+# which GCC lacks: under MinGW's GCC it is compiled by clang, which accepts it as MSVC does
+# for x64; for 32-bit x86 the file chains its own handler record instead.
 set(VELK_GUARD_SOURCE ${CMAKE_SOURCE_DIR}/audio/driver_guard_win32.c)
 list(REMOVE_ITEM VELK_WIN32_SOURCES ${VELK_GUARD_SOURCE})
 if(NOT CMAKE_C_COMPILER_ID STREQUAL "GNU")
@@ -13,9 +14,12 @@ if(NOT CMAKE_C_COMPILER_ID STREQUAL "GNU")
   endif()
 else()
   find_program(VELK_CLANG NAMES clang clang-14 REQUIRED)
+  # The target GCC builds for (x86_64-w64-mingw32 or i686-w64-mingw32).
+  execute_process(COMMAND ${CMAKE_C_COMPILER} -dumpmachine OUTPUT_VARIABLE guard_target
+                  OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
   set(guard_object ${CMAKE_CURRENT_BINARY_DIR}/driver_guard_win32.obj)
   add_custom_command(OUTPUT ${guard_object}
-    COMMAND ${VELK_CLANG} --target=x86_64-w64-mingw32 -fms-extensions -O2 -Wall -Wextra
+    COMMAND ${VELK_CLANG} --target=${guard_target} -fms-extensions -O2 -Wall -Wextra
             -I${CMAKE_SOURCE_DIR} -c ${VELK_GUARD_SOURCE} -o ${guard_object}
     DEPENDS ${VELK_GUARD_SOURCE} ${CMAKE_SOURCE_DIR}/audio/driver_guard.h
     COMMENT "Compiling the driver fault guard with clang")
@@ -39,6 +43,12 @@ install(FILES "${CMAKE_SOURCE_DIR}/demo/README.txt" DESTINATION . RENAME "Mappin
 install(DIRECTORY "${CMAKE_SOURCE_DIR}/demo/VelkDJ2" DESTINATION . PATTERN "controls.json" EXCLUDE)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME VelkAnalyser)
-set(CPACK_PACKAGE_FILE_NAME "VelkAnalyser-${PROJECT_VERSION}-win64")
+# One zip per architecture: a bench takes the one its unit's ASIO driver is built for.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(VELK_PACKAGE_ARCH win64)
+else()
+  set(VELK_PACKAGE_ARCH win32)
+endif()
+set(CPACK_PACKAGE_FILE_NAME "VelkAnalyser-${PROJECT_VERSION}-${VELK_PACKAGE_ARCH}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 include(CPack)

@@ -6,7 +6,8 @@
 #    There is no Windows SDK here, so this configures without linking anything.
 # 2. Every product source compiles with clang in pedantic mode with GNU extensions as
 #    errors: the portable ones natively and for Windows, the Windows ones for
-#    x86_64-w64-mingw32 against the MinGW-w64 headers.
+#    x86_64-w64-mingw32 against the MinGW-w64 headers, and the audio sources for
+#    i686-w64-mingw32 too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${VELK_JOBS:-2}
@@ -59,6 +60,15 @@ status=0
 printf '%s\n' $portable | xargs -P "$jobs" -I{} clang++ -std=c++20 "${strict[@]}" {} || status=1
 printf '%s\n' $portable $win32 |
   xargs -P "$jobs" -I{} clang++ -std=c++20 "${windows[@]}" "${strict[@]}" {} || status=1
+# The driver interface again for 32-bit Windows, where its calling conventions are stated
+# (thiscall, stdcall, cdecl): Microsoft's keywords, which clang takes as MSVC does.
+gcc32_dir=$(ls -d /usr/lib/gcc/i686-w64-mingw32/*-posix | sort -V | tail -1)
+windows32=(--target=i686-w64-mingw32 -nostdinc -isystem "$gcc32_dir/include/c++"
+  -isystem "$gcc32_dir/include/c++/i686-w64-mingw32" -isystem "$gcc32_dir/include/c++/backward"
+  -isystem "$resource_dir/include" -isystem /usr/i686-w64-mingw32/include
+  -DWIN32_LEAN_AND_MEAN -DNOMINMAX -Iresources)
+ls audio/*.cpp | xargs -P "$jobs" -I{} clang++ -std=c++20 "${windows32[@]}" "${strict[@]}" {} ||
+  status=1
 # The driver guard is C with Microsoft's structured exception handling, its reason to be.
 for source in audio/*_win32.c; do
   clang -std=c17 "${windows[@]}" "${strict[@]}" -fms-extensions \

@@ -3,7 +3,9 @@
 # tests and fuzz corpora (ASan/UBSan), the thread stress test (TSan), benchmarks (figures
 # only), the other Windows toolchains, Windows-side tests under Wine, the model checker, and
 # the end-to-end scenarios (the real program under Wine and Xvfb with the virtual MIDI unit
-# and the loopback ASIO driver). On a fresh Debian 12 machine it installs what it needs first.
+# and the loopback ASIO driver), then the 32-bit station's build, Windows-side tests, checker
+# and driver, MIDI and start-up scenarios. On a fresh Debian 12 machine it installs what it
+# needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -56,6 +58,7 @@ ctest --preset mingw
 
 step "Windows-side benchmark (figures only)"
 scripts/wine-run.sh build/mingw/tests/win/config_profile_bench.exe
+scripts/wine-run.sh build/mingw/tests/win/stream_bench.exe
 
 step "Model checker: demo clean, broken-model corpus, VelkCheck.exe under Wine, sheet in Chromium"
 VELK_CHECK="$root/build/native/check/velk-check" VELK_CHECK_EXE="$root/build/mingw/check/VelkCheck.exe" \
@@ -72,3 +75,19 @@ step "End-to-end scenarios under Wine and Xvfb"
 # -s shows the figures some scenarios print (latencies); nothing else is printed.
 VELK_BUILD_DIR="$root/build/mingw" VELK_RESULTS="$root/build/native/results/velk-results" \
   /usr/bin/python3 -m pytest -q -s tests/e2e
+
+step "32-bit station (MinGW-w64 i686): build, Windows-side tests, checker, driver and MIDI scenarios"
+# The station for units whose ASIO driver is 32-bit only, from the same sources. Its fixtures
+# go into the same prefix: the MIDI driver into syswow64, the loopback driver's entries into
+# the registry's 32-bit view.
+cmake --preset mingw32 >/dev/null
+cmake --build --preset mingw32 -j "$jobs"
+scripts/wine-prefix.sh "$root/build/mingw32"
+ctest --preset mingw32
+scripts/wine-run.sh build/mingw32/tests/win/stream_bench.exe
+VELK_CHECK="$root/build/native/check/velk-check" VELK_CHECK_EXE="$root/build/mingw32/check/VelkCheck.exe" \
+  VELK_CHECK_REQUIRE_EXE=1 /usr/bin/python3 -m pytest -q check/tests -k windows_checker
+# Everything that crosses the driver, MIDI or start-up: the virtual unit, start-up, the whole
+# MIDI run, the whole audio run in every sample type, failing driver start-ups and faults.
+VELK_BUILD_DIR="$root/build/mingw32" /usr/bin/python3 -m pytest -q -s tests/e2e/test_vmidi.py \
+  tests/e2e/test_startup.py tests/e2e/test_midi_run.py tests/e2e/test_audio.py

@@ -2,7 +2,8 @@
 prefix, and reading the call log and output dump they write.
 
 One DLL serves every instance; each has its own registry entry HKLM\\Software\\ASIO\\<name>
-(CLSID, Description and the configuration values of tests/README.md) and its own CLSID.
+(CLSID, Description and the configuration values of tests/README.md) and its own CLSID. A
+32-bit DLL is registered in the registry's 32-bit view, where 32-bit programs look.
 
 As a script it also runs the Windows-side checks of the driver and of the program's audio
 host (ctest does this in the MinGW build):
@@ -20,12 +21,13 @@ from pathlib import Path
 
 if __package__:
     from .files import wav_bytes
-    from .wine import Display, Wine, end_wineserver, make_prefix, test_prefix, windows_path
+    from .wine import (WINE, WINE64, Display, Wine, end_wineserver, make_prefix, test_prefix,
+                       windows_path)
 else:  # run as a script by ctest
     sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
     from harness.files import wav_bytes
-    from harness.wine import (Display, Wine, end_wineserver, make_prefix, test_prefix,
-                              windows_path)
+    from harness.wine import (WINE, WINE64, Display, Wine, end_wineserver, make_prefix,
+                              test_prefix, windows_path)
 
 # Sample types, as the driver's SampleType value takes them.
 INT16_LSB, INT24_LSB, INT32_LSB, FLOAT32_LSB, FLOAT64_LSB = 16, 17, 18, 19, 20
@@ -94,24 +96,35 @@ def unreg_text(drivers):
     return "\r\n".join(lines) + "\r\n"
 
 
-def import_reg(target, text):
-    """Imports REGEDIT4 text. target: a harness Wine, or a prefix path (run without a
-    display)."""
+def is_32bit(dll):
+    """Whether a PE file is an x86 image (machine 0x14c in its header)."""
+    data = Path(dll).read_bytes()[:4096]
+    header = struct.unpack_from("<I", data, 0x3C)[0]
+    return struct.unpack_from("<H", data, header + 4)[0] == 0x14C
+
+
+def import_reg(target, text, view32=False):
+    """Imports REGEDIT4 text, into the 32-bit view with view32. target: a harness Wine, or a
+    prefix path (run without a display)."""
     with tempfile.TemporaryDirectory(prefix="velk-reg-") as folder:
         reg = Path(folder) / "entries.reg"
         reg.write_bytes(text.encode("cp1252"))
         wine = target if isinstance(target, Wine) else Wine(target, None, Path(folder) / "logs")
-        code, _ = wine.run(["regedit", "/S", windows_path(reg)], timeout=120)
+        # Each regedit writes the view its own programs read: HKLM\Software\ASIO and
+        # HKCR\CLSID of the 64-bit view, or of the 32-bit one (Wow6432Node).
+        code, _ = wine.run(["regedit", "/S", windows_path(reg)], timeout=120,
+                           loader=WINE if view32 else WINE64)
         if code != 0:
             raise RuntimeError("regedit failed with %d" % code)
 
 
 def register(target, dll, drivers, clear=False):
-    import_reg(target, reg_text(dll, drivers, clear))
+    import_reg(target, reg_text(dll, drivers, clear), is_32bit(dll))
 
 
-def unregister(target, drivers):
-    import_reg(target, unreg_text(drivers))
+def unregister(target, drivers, dll=None):
+    """Removes the entries; dll names the view they are in (the 64-bit one without)."""
+    import_reg(target, unreg_text(drivers), bool(dll) and is_32bit(dll))
 
 
 def read_log(path):
@@ -286,7 +299,7 @@ def check(prefix, dll, smoke, host_check):
     finally:
         end_wineserver(prefix)
         display.stop()
-        unregister(prefix, drivers)
+        unregister(prefix, drivers, dll)
     print("%d failures" % len(checks.failures))
     if not checks.failures:
         shutil.rmtree(work)  # kept for a look at the logs when something failed

@@ -29,6 +29,12 @@ def make_prefix(prefix, build_dir=None):
 # callers took for an answer. Without randomization the heap starts right after the loader.
 NO_RANDOMIZATION = ["setarch", "x86_64", "--addr-no-randomize"]
 
+# Loaders. An exe file runs as what it is under either, but Wine's builtin programs (regedit,
+# reg, cmd) start as 32-bit ones under `wine` once Wine's 32-bit half is installed: a 64-bit
+# one, for the registry's 64-bit view, needs the 64-bit loader.
+WINE = "wine"
+WINE64 = "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else WINE
+
 
 def wine_env(prefix, display=None, extra=None):
     """The environment of a Wine process in the prefix: 64-bit, quiet, without Mono and
@@ -174,20 +180,22 @@ class Wine:
         self._logs += 1
         return self.log_dir / ("%03d-%s" % (self._logs, name))
 
-    def spawn(self, args, env=None, cwd=None, stdin=subprocess.DEVNULL, stdout=None, name="wine"):
+    def spawn(self, args, env=None, cwd=None, stdin=subprocess.DEVNULL, stdout=None, name="wine",
+              loader=WINE):
         """Starts `wine args...`; stderr always goes to a file (a pipe would wait for the
         wineserver to exit)."""
         stderr_path = self.log_file(name + ".stderr")
         with open(stderr_path, "wb") as stderr:
-            process = subprocess.Popen([*NO_RANDOMIZATION, "wine", *map(str, args)],
+            process = subprocess.Popen([*NO_RANDOMIZATION, loader, *map(str, args)],
                                        env=self.env(env), cwd=cwd, stdin=stdin, stdout=stdout,
                                        stderr=stderr)
         process.stderr_path = stderr_path
         return process
 
-    def run(self, args, timeout=30, env=None, cwd=None):
+    def run(self, args, timeout=30, env=None, cwd=None, loader=WINE):
         """Runs to the end; returns (exit code, stdout bytes)."""
-        process = self.spawn(args, env, cwd, stdout=subprocess.PIPE, name=Path(str(args[0])).stem)
+        process = self.spawn(args, env, cwd, stdout=subprocess.PIPE, name=Path(str(args[0])).stem,
+                             loader=loader)
         try:
             out, _ = process.communicate(timeout=timeout)
         except subprocess.TimeoutExpired:
