@@ -169,13 +169,18 @@ void checkTextFile(ModelCheck& model, const std::string& path, const std::string
   }
 }
 
-// A configured text or video path as the station resolves it; false when the station would
-// hand it on unresolved (a rooted or scheme-like value) or when it does not fit.
+// A value that begins with one backslash, which the station opens at the root of its drive.
+bool isRooted(const std::string& value) {
+  return value.size() >= 2 && value[0] == '\\' && value[1] != '\\';
+}
+
+// A configured text or video path as the station resolves it; false when it names what the
+// checker cannot look at (a network path, a scheme-like value) or when it does not fit.
 bool resolveExtended(std::string value, std::string& stationPath) {
   char path[kPathCapacity];
   std::snprintf(path, sizeof path, "%s", value.c_str());
   const size_t length = std::strlen(path);
-  if ((length >= 1 && path[0] == '\\') || (length >= 5 && path[4] == ':')) {
+  if ((length >= 1 && path[0] == '\\' && !isRooted(path)) || (length >= 5 && path[4] == ':')) {
     return false;
   }
   if (!makeAbsolutePath(path, sizeof path, PathForm::Extended)) {
@@ -183,6 +188,13 @@ bool resolveExtended(std::string value, std::string& stationPath) {
   }
   stationPath = path;
   return true;
+}
+
+// How a finding names a configured file the station does not find.
+std::string missingText(const ModelCheck& model, const std::string& stationPath) {
+  return displayPath(model.folder, stationPath) +
+         (isRooted(stationPath) ? " (at the root of the station's drive, not in its folder)" : "") +
+         " not found";
 }
 
 void checkTextPages(ModelCheck& model) {
@@ -214,7 +226,7 @@ void checkTextPages(ModelCheck& model) {
     const std::string shown = displayPath(model.folder, stationPath);
     if (!isRegularFile(path)) {
       report(model, Severity::Warning, "text-missing", "text", line.key,
-             shown + " not found: the pane stays empty on this page", line.line);
+             missingText(model, stationPath) + ": the pane stays empty on this page", line.line);
     } else if (seen.insert(path).second) {
       checkTextFile(model, path, shown);
     }
@@ -241,9 +253,7 @@ void checkVideos(ModelCheck& model) {
     }
     if (!isRegularFile(openablePath(stationPath))) {
       report(model, Severity::Warning, "video-missing", "video", line.key,
-             displayPath(model.folder, stationPath) +
-                 " not found: the video button starts nothing here",
-             line.line);
+             missingText(model, stationPath) + ": the video button starts nothing here", line.line);
     }
   }
 }

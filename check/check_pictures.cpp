@@ -45,8 +45,8 @@ struct Pictures {
 Box clip(const ControlRect& r, int width, int height) {
   Box box;
   const int left = std::max(r.x, 0), top = std::max(r.y, 0);
-  const int right = std::min(r.x + r.width, width) - 1,
-            bottom = std::min(r.y + r.height, height) - 1;
+  const int right = static_cast<int>(std::min<int64_t>(rightEdge(r), width)) - 1,
+            bottom = static_cast<int>(std::min<int64_t>(bottomEdge(r), height)) - 1;
   if (left <= right && top <= bottom) {
     box.left = left, box.top = top, box.right = right, box.bottom = bottom;
   }

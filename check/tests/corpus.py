@@ -178,12 +178,20 @@ CASES = [
     ("key-duplicate", after("64=432,46,36,36,0", "64=10,10,20,20,0"),
      [(W, "key-duplicate", "settings", "64=10,10")]),
     ("no-equals", after("64=432,46,36,36,0", "99 1,1,5,5,0"), [(W, "no-equals", "settings", "99 1")]),
-    ("value-long", ini("test1=1", "test1=" + "0" * 130 + "1"), [(W, "value-long", "settings", "test1=")]),
+    ("value-long", ini("test1=1", "test1=" + "0" * 130 + "1"),
+     [(W, "value-long", "settings", "test1="), (W, "value-scan", "settings", "test1=")]),
     ("value-scan-note", ini("13:1=14,118,46,26,1", "13:1=14,118,46,26;1"),
      [(W, "value-scan", "settings", "13:1=")]),
     ("value-scan-integer", ini("Width=1000", "Width=1000px"), [(W, "value-scan", "settings", "Width=")]),
     ("controller-receive", ini("22=404,134,36,36", "22=404,134,36,36,1"),
      [(W, "controller-receive", "settings", "22=")]),
+    ("number-hex-upper", ini("showmidichannels=1", "showmidichannels=0X1"),
+     [(W, "value-scan", "settings", "showmidichannels=")]),
+    ("number-long", ini("showmidichannels=1", "showmidichannels=" + "0" * 29 + "1"),
+     [(W, "value-scan", "settings", "showmidichannels=")]),
+    ("number-longest", ini("showmidichannels=1", "showmidichannels=" + "0" * 28 + "1"), []),
+    ("key-nearest", after("Width=1000", "meter_of=VelkDJ2\\meter_off.bmp"),
+     [(W, "key-unknown", "settings", "meter_of=")]),
     # Files
     ("bitmap-missing", lambda m: m.remove("VelkDJ2/panel_green.bmp"),
      [(E, "bitmap-missing", "settings", "green_bitmap=")]),
@@ -204,6 +212,14 @@ CASES = [
        lambda m: m.read("VelkDJ2/text8.txt")[:1024].count(b"\n") + 1)]),
     ("text-lf", text_file("text2.txt", lambda d: d.replace(b"\r\n", b"\n", 2).replace(b"\n", b"\r\n", 1)),
      [(W, "text-lf", "VelkDJ2/text2.txt", 2)]),
+    ("file-case", lambda m: [launcher("settings=VelkDJ2\\VelkDJ2.ini", "settings=velkdj2\\VelkDJ2.INI")(m),
+                             ini("off_bitmap=VelkDJ2\\panel_off.bmp", "off_bitmap=velkdj2\\PANEL_OFF.BMP")(m),
+                             ini("loop=VelkDJ2\\loop.wav", "loop=VELKDJ2\\Loop.Wav")(m),
+                             ini("text8=VelkDJ2\\text8.txt", "text8=VelkDJ2\\Text8.TXT")(m)], []),
+    ("text-rooted", ini("text8=VelkDJ2\\text8.txt", "text8=\\VelkDJ2\\text8.txt"),
+     [(W, "text-missing", "settings", "text8=")]),
+    ("video-rooted", lambda m: m.write(SETTINGS, m.read(SETTINGS) + b"\r\n[video]\r\nvideo3=\\VelkDJ2\\notes.mov\r\n"),
+     [(W, "video-missing", "settings", "video3=")]),
     ("video-missing", lambda m: m.write(SETTINGS, m.read(SETTINGS) + b"\r\n[video]\r\nvideo3=VelkDJ2\\notes.mov\r\n"),
      [(W, "video-missing", "settings", "video3=")]),
     # Layout
@@ -214,6 +230,8 @@ CASES = [
     ("child-empty", ini("continue_button=778,646,170,44", None), [(E, "child-empty", "settings", "[background]")]),
     # Controls
     ("rect-outside", ini("0:2=854,110,28,160", "0:2=854,110,60,160"),
+     [(E, "rect-outside", "settings", "0:2=")]),
+    ("rect-wraps", ini("0:2=854,110,28,160", "0:2=854,110,2147483000,160"),
      [(E, "rect-outside", "settings", "0:2=")]),
     ("rect-size", ini("64=432,46,36,36,0", "64=432,46,0,36,0"), [(E, "rect-size", "settings", "64=")]),
     ("rect-overlap", ini("65=398,92,44,18,0", "65=398,92,64,18,0"),
@@ -246,3 +264,12 @@ CASES = [
     ("marks-near", ini("68=414,298,72,20,1", "68=418,298,72,20,1"),
      [(N, "marks-outside", "settings", "68=")]),
 ]
+
+# What some findings must say, beyond their place: case name -> texts the output holds.
+MESSAGES = {
+    "key-nearest": ["meter_of: key never read: the station reads meter_off [key-unknown]"],
+    "number-hex-upper": ["'0X1' is not a whole number: the station reads 0"],
+    "number-long": ["within the 29 characters the station reads of a number: the station reads 0"],
+    "text-rooted": ["/VelkDJ2/text8.txt (at the root of the station's drive, not in its folder) not found"],
+    "rect-wraps": ["rectangle 854,110,2147483000,160 reaches past the panel picture"],
+}

@@ -88,6 +88,14 @@ def test_broken_model_gives_exactly_its_finding(tmp_path, name, change, expected
     assert out.splitlines()[-1].startswith(f"{sum(f[0] == 'error' for f in expected)} error")
 
 
+@pytest.mark.parametrize("name", sorted(corpus.MESSAGES))
+def test_findings_say_what_the_station_does(tmp_path, name):
+    model = make_case(tmp_path, case_change(name))
+    _, out = run(NATIVE, [model.launcher_name], str(tmp_path))
+    for text in corpus.MESSAGES[name]:
+        assert text in out, out
+
+
 def test_corpus_covers_every_check():
     sources = "".join(open(p).read() for p in glob.glob(os.path.join(ROOT, "check", "*.cpp")))
     checks = set(re.findall(r'Severity::\w+,\s*"([a-z0-9-]+)"', sources))
