@@ -120,6 +120,11 @@ void checkLoop(ModelCheck& model) {
   if (!plays) {
     report(model, Severity::Error, "loop-layout", "audio", "loop",
            shown + " does not play: " + facts.problem);
+  } else if (facts.dataHeld < facts.dataBytes) {
+    report(model, Severity::Warning, "loop-short", "audio", "loop",
+           shown + " is cut short: its data chunk says " + std::to_string(facts.dataBytes) +
+               " bytes, the file holds " + std::to_string(facts.dataHeld) +
+               " of them; the station loops only those");
   } else if (facts.sampleRate != 44100) {
     report(model, Severity::Warning, "loop-rate", "audio", "loop",
            shown + " is recorded at " + std::to_string(facts.sampleRate) +

@@ -375,6 +375,10 @@ bool isReadKey(const std::string& section, const std::string& key, std::string& 
 
 void checkSettingsText(ModelCheck& model) {
   const IniDocument& ini = model.ini;
+  const std::string markProblem = byteOrderMarkProblem(ini);
+  if (!markProblem.empty()) {
+    report(model, Severity::Warning, "byte-order-mark", ini.sections[0].name, "", markProblem, 1);
+  }
   for (const IniDuplicateSection& duplicate : ini.duplicates) {
     report(model, Severity::Warning, "section-duplicate", duplicate.name, "",
            "section appears again; the station reads only the one at line " +

@@ -46,6 +46,29 @@ class Bitmap:
         return struct.pack("<2sIHHI", b"BM", 54 + len(image), 0, 0, 54) + info + bytes(image)
 
 
+def bitmap16(picture, green_bits):
+    """The picture as a 16-bit bitmap, 5-6-5 with colour masks (green_bits 6) or 5-5-5 without,
+    each channel cut to its top bits as a paint program saves it."""
+    row = (picture.width * 2 + 3) & ~3
+    image = bytearray()
+    for y in range(picture.height - 1, -1, -1):
+        line = bytearray()
+        for r, g, b in picture.rows[y]:
+            value = (r >> 3) << (5 + green_bits) | (g >> (8 - green_bits)) << 5 | b >> 3
+            line += struct.pack("<H", value)
+        image += line + b"\0" * (row - len(line))
+    masks = struct.pack("<III", 0xF800, 0x07E0, 0x001F) if green_bits == 6 else b""
+    info = struct.pack("<IiiHHIIiiII", 40, picture.width, picture.height, 1, 16,
+                       3 if masks else 0, len(image), 2835, 2835, 0, 0)
+    offset = 54 + len(masks)
+    return (struct.pack("<2sIHHI", b"BM", offset + len(image), 0, 0, offset) + info + masks +
+            bytes(image))
+
+
+def save16(name, green_bits):
+    return lambda m: m.write("VelkDJ2/" + name, bitmap16(Bitmap(m.read("VelkDJ2/" + name)), green_bits))
+
+
 class Model:
     """A copy of the demo: the launcher file beside the model folder."""
 
@@ -132,6 +155,14 @@ def clear_led_flags(m):
     m.write(SETTINGS, "\r\n".join(data).encode("ascii"))
 
 
+def with_mark(rel, drop_lines):
+    """A UTF-8 byte-order mark in front of the file, its first drop_lines lines left out."""
+    def change(m):
+        lines = m.read(rel).split(b"\r\n")
+        m.write(rel, b"\xef\xbb\xbf" + b"\r\n".join(lines[drop_lines:]))
+    return change
+
+
 def rename_launcher(m):
     os.rename(m.path(LAUNCHER), m.path("Velk.ini"))
     m.launcher_name = "Velk.ini"
@@ -161,10 +192,13 @@ CASES = [
      [(W, "key-unknown", "launcher", "driver=")]),
     ("profile-unused", launcher("audio=Velk DJ-2 ASIO", "audio=Velk DJ-2 ASIO\r\n[Spare]\r\nsettings=x.ini"),
      [(N, "profile-unused", "launcher", "[Spare]")]),
+    ("launcher-mark", with_mark(LAUNCHER, 1), [(W, "byte-order-mark", "launcher", 1)]),
+    ("launcher-mark-comment", with_mark(LAUNCHER, 0), []),
     ("launcher-name", rename_launcher, [(N, "launcher-name", "launcher", None)]),
     # The settings file as text
     ("outside-section", lambda m: m.write(SETTINGS, b"Width=800\r\n" + m.read(SETTINGS)),
      [(W, "outside-section", "settings", 1)]),
+    ("settings-mark", with_mark(SETTINGS, 3), [(W, "byte-order-mark", "settings", 1)]),
     ("section-unknown", after("test8=1", "[sequenze]\r\ntest1=1"),
      [(W, "section-unknown", "settings", "[sequenze]")]),
     ("section-duplicate", lambda m: m.write(SETTINGS, m.read(SETTINGS) + b"[notes]\r\n99=1,1,5,5,0\r\n"),
@@ -205,6 +239,8 @@ CASES = [
      [(W, "meter-narrow", "settings", "meter_off=")]),
     ("loop-missing", lambda m: m.remove("VelkDJ2/loop.wav"), [(E, "loop-missing", "settings", "loop=")]),
     ("loop-layout", wav_field(34, "<H", 8), [(E, "loop-layout", "settings", "loop=")]),
+    ("loop-short", lambda m: m.write("VelkDJ2/loop.wav", m.read("VelkDJ2/loop.wav")[:-1000]),
+     [(W, "loop-short", "settings", "loop=")]),
     ("loop-rate", wav_field(24, "<I", 48000), [(W, "loop-rate", "settings", "loop=")]),
     ("text-missing", lambda m: m.remove("VelkDJ2/text3_1.txt"), [(W, "text-missing", "settings", "text3_1=")]),
     ("text-long", text_file("text8.txt", lambda d: d + b"More text for the last page.\r\n" * 30),
@@ -259,6 +295,8 @@ CASES = [
      [(W, "not-lit", "settings", "64=")]),
     ("red-is-green", lambda m: copy_region("panel_red.bmp", 398, 92, 44, 18)(m, "panel_green.bmp"),
      [(W, "red-is-green", "settings", "65=")]),
+    ("bitmap-16-bit", lambda m: [save16("panel_red.bmp", 6)(m), save16("panel_green.bmp", 5)(m)], []),
+    ("bitmap-16-bit-unlit", save16("panel_off.bmp", 5), []),
     ("marks-outside", lambda m: m.bitmap("panel_red.bmp", fill(700, 18, 6, 6, (232, 24, 24))),
      [(N, "marks-outside", "settings", "red_bitmap=")]),
     ("marks-near", ini("68=414,298,72,20,1", "68=418,298,72,20,1"),
@@ -271,5 +309,8 @@ MESSAGES = {
     "number-hex-upper": ["'0X1' is not a whole number: the station reads 0"],
     "number-long": ["within the 29 characters the station reads of a number: the station reads 0"],
     "text-rooted": ["/VelkDJ2/text8.txt (at the root of the station's drive, not in its folder) not found"],
+    "launcher-mark": ["never finds section [midi] and reads none of its 1 keys"],
+    "settings-mark": ["[sequence] the file starts with a UTF-8 byte-order mark"],
+    "loop-short": ["its data chunk says 176400 bytes, the file holds 175400 of them"],
     "rect-wraps": ["rectangle 854,110,2147483000,160 reaches past the panel picture"],
 }
