@@ -1,5 +1,6 @@
 // The files a model names: the five bitmaps (loaded as the station loads them), the loop
 // sample (loaded by the station's own loader), the text pages and the videos.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -148,13 +149,35 @@ int lineAtByte(const std::vector<unsigned char>& bytes, size_t end) {
   return line;
 }
 
+constexpr size_t kPaneBytes = 1024;  // what the pane shows of a file
+
 void checkTextFile(ModelCheck& model, const std::string& path, const std::string& shown) {
   const std::vector<unsigned char> bytes = readBytes(path);
-  if (bytes.size() > 1024) {
+  // The pane shows ANSI text up to the first zero byte: Notepad's "Unicode" (UTF-16) shows
+  // as its two mark bytes and one letter.
+  const bool utf16 = bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
+                                           (bytes[0] == 0xFE && bytes[1] == 0xFF));
+  if (utf16) {
+    report(model, Severity::Warning, "text-encoding", "", "",
+           "the file is UTF-16 (Notepad's \"Unicode\"): the pane shows two odd letters and "
+           "stops at the first zero byte; save it as ANSI",
+           1, shown);
+    return;
+  }
+  const auto shownEnd = bytes.begin() + static_cast<long>(std::min(bytes.size(), kPaneBytes));
+  const auto zero = std::find(bytes.begin(), shownEnd, 0);
+  if (zero != shownEnd) {
+    const size_t at = static_cast<size_t>(zero - bytes.begin());
+    report(model, Severity::Warning, "text-encoding", "", "",
+           "a zero byte (at byte " + std::to_string(at) +
+               ") ends the text: the pane shows nothing after it",
+           lineAtByte(bytes, at), shown);
+  }
+  if (bytes.size() > kPaneBytes) {
     report(model, Severity::Warning, "text-long", "", "",
            "the pane shows only the first 1024 bytes; the text is cut here (the file has " +
                std::to_string(bytes.size()) + " bytes)",
-           lineAtByte(bytes, 1024), shown);
+           lineAtByte(bytes, kPaneBytes), shown);
   }
   int bare = 0, firstBareLine = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {

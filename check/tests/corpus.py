@@ -256,6 +256,10 @@ CASES = [
      [(W, "text-missing", "settings", "text8=")]),
     ("video-rooted", lambda m: m.write(SETTINGS, m.read(SETTINGS) + b"\r\n[video]\r\nvideo3=\\VelkDJ2\\notes.mov\r\n"),
      [(W, "video-missing", "settings", "video3=")]),
+    ("text-utf16", text_file("text8.txt", lambda d: b"\xff\xfe" + d.decode("ascii").encode("utf-16-le")),
+     [(W, "text-encoding", "VelkDJ2/text8.txt", 1)]),
+    ("text-zero", text_file("text2.txt", lambda d: d.replace(b"\r\n", b"\r\n\0", 1)),
+     [(W, "text-encoding", "VelkDJ2/text2.txt", 2)]),
     ("video-missing", lambda m: m.write(SETTINGS, m.read(SETTINGS) + b"\r\n[video]\r\nvideo3=VelkDJ2\\notes.mov\r\n"),
      [(W, "video-missing", "settings", "video3=")]),
     # Layout
