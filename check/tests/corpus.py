@@ -292,6 +292,9 @@ CASES = [
      [(N, "prefix-ignored", "settings", "text6_1=")]),
     ("rx-without-step5", ini("test5=1", "test5=0"), [(W, "rx-without-step5", "settings", "test5=")]),
     ("rx-none", clear_led_flags, [(W, "rx-none", "settings", "test5=")]),
+    ("led-channel-16", lambda m: [ini("test3=1", "test3=0")(m), ini("test4=1", "test4=0")(m)],
+     [(N, "led-channel-16", "settings", "67=")]),
+    ("led-channel-from-controllers", ini("test3=1", "test3=0"), []),
     ("audio-no-driver", launcher("audio=Velk DJ-2 ASIO", "audio="),
      [(W, "audio-no-driver", "settings", "test6=")]),
     # Pictures
