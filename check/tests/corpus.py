@@ -260,6 +260,9 @@ CASES = [
      [(W, "text-encoding", "VelkDJ2/text8.txt", 1)]),
     ("text-zero", text_file("text2.txt", lambda d: d.replace(b"\r\n", b"\r\n\0", 1)),
      [(W, "text-encoding", "VelkDJ2/text2.txt", 2)]),
+    ("text-ansi-name", lambda m: m.write(SETTINGS, m.read(SETTINGS).replace(
+        b"text8=VelkDJ2\\text8.txt", "text8=VelkDJ2\\Übersicht.txt".encode("cp1252"))),
+     [(W, "text-missing", "settings", "text8=")]),
     ("video-missing", lambda m: m.write(SETTINGS, m.read(SETTINGS) + b"\r\n[video]\r\nvideo3=VelkDJ2\\notes.mov\r\n"),
      [(W, "video-missing", "settings", "video3=")]),
     # Layout
