@@ -97,6 +97,11 @@ def seeds():
     odd = b"\xef\xbb\xbf" + ini.replace(b"text8=VelkDJ2", b"text8=\\VelkDJ2")
     pictures16 = [bmp_crop((MODEL / name).read_bytes(), 64, 48, 16)
                   for name in ("panel_off.bmp", "panel_red.bmp", "panel_green.bmp")]
+    # A unit of a few controls: each run of the checker costs far less.
+    small = b"".join(section(ini, name) for name in (b"sequence", b"background", b"audio", b"text"))
+    small += b"[notes]\r\n64=432,46,36,36,0\r\n67=10,10,20,20,1\r\n13:1=14,18,46,26,1\r\n"
+    small += b"[controllers]\r\n22=40,34,36,36\r\n0:2=54,10,28,60\r\n"
+    yield "model_check", "small", join(small, *pictures, meter, short_loop, text3_1, launcher)
     yield "model_check", "odd", join(odd, *pictures16, meter, loop[:46], b"\xff\xfeA\0",
                                      b"\xef\xbb\xbf" + launcher)
 
