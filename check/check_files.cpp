@@ -197,18 +197,13 @@ void checkTextFile(ModelCheck& model, const std::string& path, const std::string
   }
 }
 
-// A value that begins with one backslash, which the station opens at the root of its drive.
-bool isRooted(const std::string& value) {
-  return value.size() >= 2 && value[0] == '\\' && value[1] != '\\';
-}
-
 // A configured text or video path as the station resolves it; false when it names what the
 // checker cannot look at (a network path, a scheme-like value) or when it does not fit.
 bool resolveExtended(std::string value, std::string& stationPath) {
   char path[kPathCapacity];
   std::snprintf(path, sizeof path, "%s", value.c_str());
   const size_t length = std::strlen(path);
-  if ((length >= 1 && path[0] == '\\' && !isRooted(path)) || (length >= 5 && path[4] == ':')) {
+  if ((length >= 1 && path[0] == '\\' && !isRootedPath(path)) || (length >= 5 && path[4] == ':')) {
     return false;
   }
   if (!makeAbsolutePath(path, sizeof path, PathForm::Extended)) {
@@ -221,7 +216,8 @@ bool resolveExtended(std::string value, std::string& stationPath) {
 // How a finding names a configured file the station does not find.
 std::string missingText(const ModelCheck& model, const std::string& stationPath) {
   return displayPath(model.folder, stationPath) +
-         (isRooted(stationPath) ? " (at the root of the station's drive, not in its folder)" : "") +
+         (isRootedPath(stationPath) ? " (at the root of the station's drive, not in its folder)"
+                                    : "") +
          " not found";
 }
 

@@ -82,14 +82,17 @@ static std::string withCaseOnDisk(const std::string& path) {
   return found;
 }
 
+bool isRootedPath(const std::string& path) {
+  return path.size() >= 2 && path[0] == '\\' && path[1] != '\\';
+}
+
 std::string openablePath(const std::string& stationPath) {
   if (std::filesystem::path::preferred_separator == '/') {
     // A path that begins with one backslash starts at the root of the station's drive: here
     // the root of the file system.
     return withCaseOnDisk(withSlashes(stationPath));
   }
-  const bool rooted = stationPath.size() >= 2 && stationPath[0] == '\\' && stationPath[1] != '\\';
-  if (rooted && exeFolder[0] != '\0' && exeFolder[1] == ':') {
+  if (isRootedPath(stationPath) && exeFolder[0] != '\0' && exeFolder[1] == ':') {
     return std::string(exeFolder, 2) + stationPath;
   }
   return stationPath;

@@ -23,6 +23,8 @@ void useStationFolder(const StationFolder& folder);
 // as Windows finds it; a path that begins with one backslash starts at the root of the
 // station's drive.
 std::string openablePath(const std::string& stationPath);
+// A path that begins with one backslash: the station opens it at the root of its drive.
+bool isRootedPath(const std::string& path);
 // The same path as findings name it: the typed folder in place of exeFolder, '/' separators.
 std::string displayPath(const StationFolder& folder, const std::string& stationPath);
 
