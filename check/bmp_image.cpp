@@ -1,5 +1,6 @@
 #include "check/bmp_image.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -145,6 +146,14 @@ std::string readLayout(const std::vector<unsigned char>& d, Layout& layout) {
   return "";
 }
 
+int maskWidth(uint32_t mask) {
+  int width = 0;
+  for (; mask != 0; mask >>= 1) {
+    width += mask & 1;
+  }
+  return width;
+}
+
 // A masked channel widened to 8 bits by repeating its top bits, as GDI converts it.
 uint32_t channel(uint32_t pixel, uint32_t mask) {
   if (mask == 0) {
@@ -228,6 +237,12 @@ BmpImage decodeBmp(const std::vector<unsigned char>& data) {
   image.loaded = true;
   image.width = layout.width;
   image.height = layout.height;
+  if (layout.bits == 16 || layout.bits == 32) {
+    for (int c = 0; c < 3; ++c) {
+      const int width = maskWidth(layout.masks[c]);
+      image.channelBits[c] = width == 0 || width > 8 ? 8 : width;
+    }
+  }
   decodePixels(data, layout, image);
   return image;
 }
@@ -241,4 +256,20 @@ BmpImage readBmpFile(const std::string& path) {
   const std::vector<unsigned char> data((std::istreambuf_iterator<char>(file)),
                                         std::istreambuf_iterator<char>());
   return decodeBmp(data);
+}
+
+bool coloursDiffer(const BmpImage& a, uint32_t colourA, const BmpImage& b, uint32_t colourB) {
+  for (int c = 0; c < 3; ++c) {
+    // A channel of n bits holds 8-bit colours to within 256 >> n (whatever way the tool that
+    // saved it rounded), 0 for 8 bits.
+    const int bits = std::min(a.channelBits[c], b.channelBits[c]);
+    const int step = bits >= 8 ? 0 : 256 >> bits;
+    const int shift = 16 - 8 * c;
+    const int difference =
+        static_cast<int>((colourA >> shift) & 0xFF) - static_cast<int>((colourB >> shift) & 0xFF);
+    if (difference > step || difference < -step) {
+      return true;
+    }
+  }
+  return false;
 }

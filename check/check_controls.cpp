@@ -36,10 +36,6 @@ std::string pageOfBit(const ModelCheck& model, bool note, int bit) {
   return "";
 }
 
-bool overlaps(const ControlRect& a, const ControlRect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
 int lowestBit(uint64_t bits) {
   int bit = 0;
   while ((bits & 1) == 0) {
@@ -67,10 +63,10 @@ void checkKind(ModelCheck& model, bool note) {
       continue;
     }
     const bool inside =
-        r.x >= 0 && r.y >= 0 && r.x + r.width <= panelWidth && r.y + r.height <= panelHeight;
+        r.x >= 0 && r.y >= 0 && rightEdge(r) <= panelWidth && bottomEdge(r) <= panelHeight;
     if (!inside) {
       const bool away =
-          r.x >= panelWidth || r.y >= panelHeight || r.x + r.width <= 0 || r.y + r.height <= 0;
+          r.x >= panelWidth || r.y >= panelHeight || rightEdge(r) <= 0 || bottomEdge(r) <= 0;
       reportControl(
           model, Severity::Error, "rect-outside", note, i,
           "rectangle " + rectText(r) +

@@ -1,5 +1,6 @@
 // The files a model names: the five bitmaps (loaded as the station loads them), the loop
 // sample (loaded by the station's own loader), the text pages and the videos.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -120,6 +121,11 @@ void checkLoop(ModelCheck& model) {
   if (!plays) {
     report(model, Severity::Error, "loop-layout", "audio", "loop",
            shown + " does not play: " + facts.problem);
+  } else if (facts.dataHeld < facts.dataBytes) {
+    report(model, Severity::Warning, "loop-short", "audio", "loop",
+           shown + " is cut short: its data chunk says " + std::to_string(facts.dataBytes) +
+               " bytes, the file holds " + std::to_string(facts.dataHeld) +
+               " of them; the station loops only those");
   } else if (facts.sampleRate != 44100) {
     report(model, Severity::Warning, "loop-rate", "audio", "loop",
            shown + " is recorded at " + std::to_string(facts.sampleRate) +
@@ -143,13 +149,35 @@ int lineAtByte(const std::vector<unsigned char>& bytes, size_t end) {
   return line;
 }
 
+constexpr size_t kPaneBytes = 1024;  // what the pane shows of a file
+
 void checkTextFile(ModelCheck& model, const std::string& path, const std::string& shown) {
   const std::vector<unsigned char> bytes = readBytes(path);
-  if (bytes.size() > 1024) {
+  // The pane shows ANSI text up to the first zero byte: Notepad's "Unicode" (UTF-16) shows
+  // as its two mark bytes and one letter.
+  const bool utf16 = bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
+                                           (bytes[0] == 0xFE && bytes[1] == 0xFF));
+  if (utf16) {
+    report(model, Severity::Warning, "text-encoding", "", "",
+           "the file is UTF-16 (Notepad's \"Unicode\"): the pane shows two odd letters and "
+           "stops at the first zero byte; save it as ANSI",
+           1, shown);
+    return;
+  }
+  const auto shownEnd = bytes.begin() + static_cast<long>(std::min(bytes.size(), kPaneBytes));
+  const auto zero = std::find(bytes.begin(), shownEnd, 0);
+  if (zero != shownEnd) {
+    const size_t at = static_cast<size_t>(zero - bytes.begin());
+    report(model, Severity::Warning, "text-encoding", "", "",
+           "a zero byte (at byte " + std::to_string(at) +
+               ") ends the text: the pane shows nothing after it",
+           lineAtByte(bytes, at), shown);
+  }
+  if (bytes.size() > kPaneBytes) {
     report(model, Severity::Warning, "text-long", "", "",
            "the pane shows only the first 1024 bytes; the text is cut here (the file has " +
                std::to_string(bytes.size()) + " bytes)",
-           lineAtByte(bytes, 1024), shown);
+           lineAtByte(bytes, kPaneBytes), shown);
   }
   int bare = 0, firstBareLine = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {
@@ -169,13 +197,13 @@ void checkTextFile(ModelCheck& model, const std::string& path, const std::string
   }
 }
 
-// A configured text or video path as the station resolves it; false when the station would
-// hand it on unresolved (a rooted or scheme-like value) or when it does not fit.
+// A configured text or video path as the station resolves it; false when it names what the
+// checker cannot look at (a network path, a scheme-like value) or when it does not fit.
 bool resolveExtended(std::string value, std::string& stationPath) {
   char path[kPathCapacity];
   std::snprintf(path, sizeof path, "%s", value.c_str());
   const size_t length = std::strlen(path);
-  if ((length >= 1 && path[0] == '\\') || (length >= 5 && path[4] == ':')) {
+  if ((length >= 1 && path[0] == '\\' && !isRootedPath(path)) || (length >= 5 && path[4] == ':')) {
     return false;
   }
   if (!makeAbsolutePath(path, sizeof path, PathForm::Extended)) {
@@ -183,6 +211,14 @@ bool resolveExtended(std::string value, std::string& stationPath) {
   }
   stationPath = path;
   return true;
+}
+
+// How a finding names a configured file the station does not find.
+std::string missingText(const ModelCheck& model, const std::string& stationPath) {
+  return displayPath(model.folder, stationPath) +
+         (isRootedPath(stationPath) ? " (at the root of the station's drive, not in its folder)"
+                                    : "") +
+         " not found";
 }
 
 void checkTextPages(ModelCheck& model) {
@@ -214,7 +250,7 @@ void checkTextPages(ModelCheck& model) {
     const std::string shown = displayPath(model.folder, stationPath);
     if (!isRegularFile(path)) {
       report(model, Severity::Warning, "text-missing", "text", line.key,
-             shown + " not found: the pane stays empty on this page", line.line);
+             missingText(model, stationPath) + ": the pane stays empty on this page", line.line);
     } else if (seen.insert(path).second) {
       checkTextFile(model, path, shown);
     }
@@ -241,9 +277,7 @@ void checkVideos(ModelCheck& model) {
     }
     if (!isRegularFile(openablePath(stationPath))) {
       report(model, Severity::Warning, "video-missing", "video", line.key,
-             displayPath(model.folder, stationPath) +
-                 " not found: the video button starts nothing here",
-             line.line);
+             missingText(model, stationPath) + ": the video button starts nothing here", line.line);
     }
   }
 }

@@ -1,5 +1,8 @@
 // The window's children: the panel picture with its frame, the meters, the text pane and
 // the two buttons, inside the client area and clear of each other.
+#include <algorithm>
+#include <cstdint>
+
 #include "app/steps.h"
 #include "check/model_check.h"
 
@@ -23,10 +26,6 @@ bool isEmpty(const ControlRect& r) {
   return r.width <= 0 || r.height <= 0;
 }
 
-bool overlaps(const ControlRect& a, const ControlRect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
 bool hasVideo(const ModelCheck& model) {
   const IniSectionLines* video = findSection(model.ini, "video");
   if (video == nullptr) {
@@ -41,16 +40,16 @@ bool hasVideo(const ModelCheck& model) {
 }
 
 std::string edges(const ControlRect& r) {
-  return std::to_string(r.x) + "," + std::to_string(r.y) + " to " + std::to_string(r.x + r.width) +
-         "," + std::to_string(r.y + r.height);
+  return std::to_string(r.x) + "," + std::to_string(r.y) + " to " + std::to_string(rightEdge(r)) +
+         "," + std::to_string(bottomEdge(r));
 }
 
 }  // namespace
 
 void checkLayout(ModelCheck& model) {
   const Settings& s = model.loaded;
-  const int clientWidth = s.width - kFrame;
-  const int clientHeight = s.height - kFrame - kCaption - kMenu;
+  const int64_t clientWidth = int64_t{s.width} - kFrame;
+  const int64_t clientHeight = int64_t{s.height} - kFrame - kCaption - kMenu;
 
   std::vector<Child> children;
   if (model.off.loaded) {
@@ -59,7 +58,8 @@ void checkLayout(ModelCheck& model) {
         {"the panel picture",
          "background",
          "Bitmap_left",
-         {s.bitmapLeft - 1, s.bitmapTop - 1, model.off.width + 2, model.off.height + 2}});
+         {std::max(s.bitmapLeft, INT32_MIN + 1) - 1, std::max(s.bitmapTop, INT32_MIN + 1) - 1,
+          model.off.width + 2, model.off.height + 2}});
   }
   if (model.meterOff.loaded && stepEnabled(model, kStepAudioIn)) {
     children.push_back({"the meters",
@@ -94,12 +94,12 @@ void checkLayout(ModelCheck& model) {
   const std::string client = std::to_string(clientWidth) + " x " + std::to_string(clientHeight);
   for (const Child& child : children) {
     const ControlRect& r = child.rect;
-    if (r.x >= 0 && r.y >= 0 && r.x + r.width <= clientWidth && r.y + r.height <= clientHeight) {
+    if (r.x >= 0 && r.y >= 0 && rightEdge(r) <= clientWidth && bottomEdge(r) <= clientHeight) {
       continue;
     }
     const bool unreachable =
         child.key == "continue_button" &&
-        (r.x >= clientWidth || r.y >= clientHeight || r.x + r.width <= 0 || r.y + r.height <= 0);
+        (r.x >= clientWidth || r.y >= clientHeight || rightEdge(r) <= 0 || bottomEdge(r) <= 0);
     report(model, unreachable ? Severity::Error : Severity::Warning, "outside-client",
            child.section, child.key,
            child.name + " (" + edges(r) + ") reaches past the client area of a " +

@@ -45,8 +45,8 @@ struct Pictures {
 Box clip(const ControlRect& r, int width, int height) {
   Box box;
   const int left = std::max(r.x, 0), top = std::max(r.y, 0);
-  const int right = std::min(r.x + r.width, width) - 1,
-            bottom = std::min(r.y + r.height, height) - 1;
+  const int right = static_cast<int>(std::min<int64_t>(rightEdge(r), width)) - 1,
+            bottom = static_cast<int>(std::min<int64_t>(bottomEdge(r), height)) - 1;
   if (left <= right && top <= bottom) {
     box.left = left, box.top = top, box.right = right, box.bottom = bottom;
   }
@@ -124,7 +124,7 @@ void checkControlLight(ModelCheck& model, const Pictures& p, Control& c, const B
       const unsigned char lit = p.lit[y * p.width + x];
       redShows = redShows || (lit & 1) != 0;
       greenShows = greenShows || (lit & 2) != 0;
-      redIsGreen = redIsGreen && p.red.at(x, y) == p.green.at(x, y);
+      redIsGreen = redIsGreen && !coloursDiffer(p.red, p.red.at(x, y), p.green, p.green.at(x, y));
       if (lit != 0) {
         c.litInside.add(x, y);
       }
@@ -161,8 +161,8 @@ void checkPictures(ModelCheck& model) {
   Pictures p{off, red, green, off.width, off.height, {}};
   p.lit.resize(off.pixels.size());
   for (size_t i = 0; i < off.pixels.size(); ++i) {
-    p.lit[i] =
-        (red.pixels[i] != off.pixels[i] ? 1 : 0) | (green.pixels[i] != off.pixels[i] ? 2 : 0);
+    p.lit[i] = (coloursDiffer(red, red.pixels[i], off, off.pixels[i]) ? 1 : 0) |
+               (coloursDiffer(green, green.pixels[i], off, off.pixels[i]) ? 2 : 0);
   }
 
   std::vector<Control> controls;

@@ -91,6 +91,11 @@ void checkLauncher(Launcher& launcher, const ModelVisitor& visit) {
         launcher, Severity::Note, "launcher-name", "", "", 0,
         std::string("the station reads only \"") + kLauncherName + "\" beside its program");
   }
+  const std::string markProblem = byteOrderMarkProblem(launcher.ini);
+  if (!markProblem.empty()) {
+    launcherFinding(launcher, Severity::Warning, "byte-order-mark", launcher.ini.sections[0].name,
+                    "", 1, markProblem);
+  }
   const IniSectionLines* midi = findSection(launcher.ini, "midi");
   std::set<std::string> used, checked;
   bool anyMatch = false;

@@ -1,6 +1,7 @@
 // The run as the sequence would make it: what each page of the MIDI steps puts under test,
 // pages that pass at once or can never finish, controls no page tests, pages never shown,
 // channel prefixes, the LED step and the audio steps.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -191,6 +192,42 @@ void checkPrefixes(ModelCheck& model) {
   }
 }
 
+bool underTestOnSomePage(const StepView& step, int index, bool mustPass) {
+  for (const PageView& page : step.pages) {
+    const auto& list = page.underTest;
+    const bool blocked =
+        std::find(page.cannotPass.begin(), page.cannotPass.end(), index) != page.cannotPass.end();
+    if (std::find(list.begin(), list.end(), index) != list.end() && !(mustPass && blocked)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Step 5 flashes an any-channel LED on the channel of the last any-channel control that
+// passed, and on channel 16 until one has: when steps 3 and 4 pass none, the first such LED
+// goes out on channel 16, where the unit may not listen.
+void checkAnyChannelLed(ModelCheck& model) {
+  int firstLed = -1;
+  bool channelLearnt = false;
+  for (const StepView& step : model.steps) {
+    for (int i = 0; i < kAnyChannelCount && step.enabled; ++i) {
+      if (step.step != kStepNoteRxTest && underTestOnSomePage(step, i, true)) {
+        channelLearnt = true;
+      }
+      if (step.step == kStepNoteRxTest && firstLed < 0 && underTestOnSomePage(step, i, false)) {
+        firstLed = i;
+      }
+    }
+  }
+  if (firstLed >= 0 && !channelLearnt) {
+    reportControl(model, Severity::Note, "led-channel-16", true, firstLed,
+                  "the station flashes this LED on channel 16: no step before step 5 passes an "
+                  "any-channel control, which is how it learns the unit's channel, so the unit "
+                  "may not see it");
+  }
+}
+
 void checkAudioSteps(ModelCheck& model) {
   if (!model.audioWarning) {
     return;
@@ -229,5 +266,6 @@ void checkSequence(ModelCheck& model) {
   }
   checkPagesShown(model);
   checkPrefixes(model);
+  checkAnyChannelLed(model);
   checkAudioSteps(model);
 }

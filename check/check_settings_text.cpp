@@ -1,7 +1,6 @@
 // The settings file as text: sections and keys the station never reads, duplicates, values
 // too long for the station's buffers, and values that do not scan to the end.
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "app/steps.h"
@@ -9,6 +8,7 @@
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/profile.h"
+#include "config/profile_int.h"
 #include "config/scan.h"
 #include "midi/control_map.h"
 
@@ -49,18 +49,41 @@ size_t editDistance(const std::string& a, const std::string& b) {
   return row[b.size()];
 }
 
-// The closest of names within two edits, ignoring case; "" when none is that close.
+size_t commonPrefix(const std::string& a, const std::string& b) {
+  size_t n = 0;
+  while (n < a.size() && n < b.size() && a[n] == b[n]) {
+    ++n;
+  }
+  return n;
+}
+
+// Keeps in best the closest name so far, ignoring case, within bestDistance edits. Of names
+// equally close the one that shares the longest start with the key wins ("meter_of" is
+// meter_off cut short rather than meter_on mistyped), then the earlier one.
 template <size_t N>
-std::string closest(const std::string& key, const char* const (&names)[N]) {
-  std::string best;
-  size_t bestDistance = 3;
+void keepCloser(const std::string& key, const char* const (&names)[N], std::string& best,
+                size_t& bestDistance) {
+  const std::string folded = foldProfileCase(key);
   for (const char* name : names) {
-    const size_t distance = editDistance(foldProfileCase(key), foldProfileCase(name));
-    if (distance < bestDistance) {
+    const std::string candidate = foldProfileCase(name);
+    const size_t distance = editDistance(folded, candidate);
+    if (distance < bestDistance ||
+        (distance == bestDistance && !best.empty() &&
+         commonPrefix(folded, candidate) > commonPrefix(folded, foldProfileCase(best)))) {
       bestDistance = distance;
       best = name;
     }
   }
+}
+
+constexpr size_t kFarthestSuggestion = 2;  // edits
+
+// The closest of names within two edits, ignoring case; "" when none is that close.
+template <size_t N>
+std::string closest(const std::string& key, const char* const (&names)[N]) {
+  std::string best;
+  size_t bestDistance = kFarthestSuggestion + 1;
+  keepCloser(key, names, best, bestDistance);
   return best;
 }
 
@@ -116,23 +139,16 @@ std::string stationValue(const std::string& raw) {
   return value;
 }
 
-// Whether the private-profile service converts the whole value ("12", "-3", "0x1F").
+// Whether the private-profile service converts the whole value ("12", "-3", "0x1F"): it
+// reads only the first 29 characters, and takes only a lower-case "0x" as a prefix.
 bool isWholeInteger(const std::string& value) {
-  size_t i = 0;
-  if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
-    ++i;
+  if (value.size() >= kProfileIntCapacity) {
+    return false;
   }
-  bool hex = false;
-  if (value.compare(i, 2, "0x") == 0 || value.compare(i, 2, "0X") == 0) {
-    i += 2;
-    hex = true;
-  }
-  const size_t digits = i;
-  while (i < value.size() && (std::isdigit(static_cast<unsigned char>(value[i])) ||
-                              (hex && std::isxdigit(static_cast<unsigned char>(value[i]))))) {
-    ++i;
-  }
-  return i > digits && i == value.size();
+  const char* end = nullptr;
+  int digits = 0;
+  convertProfileInt(value.c_str(), &end, &digits);
+  return digits > 0 && *end == '\0';
 }
 
 const char* const kFieldNames[] = {"x", "y", "width", "height", "receive flag"};
@@ -212,8 +228,12 @@ void checkValue(ModelCheck& model, const IniSectionLines& section, const IniLine
       consequence = read == 0 ? " (the step is disabled)" : " (the step runs)";
     }
     report(model, Severity::Warning, "value-scan", section.name, line.key,
-           "'" + value + "' is not a whole number: the station reads " + std::to_string(read) +
-               consequence,
+           "'" + value + "' is not a whole number" +
+               (value.size() >= kProfileIntCapacity
+                    ? " within the " + std::to_string(kProfileIntCapacity - 1) +
+                          " characters the station reads of a number"
+                    : std::string()) +
+               ": the station reads " + std::to_string(read) + consequence,
            line.line);
   }
   if (name == "background" && isOneOf(line.key, kRectangleKeys) && !value.empty()) {
@@ -343,19 +363,22 @@ bool isReadKey(const std::string& section, const std::string& key, std::string& 
   if (isOneOf(key, kIntegerKeys) || isOneOf(key, kPathKeys) || isOneOf(key, kRectangleKeys)) {
     return true;
   }
-  std::string meant = closest(key, kIntegerKeys);
-  if (meant.empty()) {
-    meant = closest(key, kPathKeys);
-  }
-  if (meant.empty()) {
-    meant = closest(key, kRectangleKeys);
-  }
+  // The nearest of every key the section has, whatever its kind.
+  std::string meant;
+  size_t distance = kFarthestSuggestion + 1;
+  keepCloser(key, kIntegerKeys, meant, distance);
+  keepCloser(key, kPathKeys, meant, distance);
+  keepCloser(key, kRectangleKeys, meant, distance);
   explain = meant.empty() ? "the station does not read it" : "the station reads " + meant;
   return false;
 }
 
 void checkSettingsText(ModelCheck& model) {
   const IniDocument& ini = model.ini;
+  const std::string markProblem = byteOrderMarkProblem(ini);
+  if (!markProblem.empty()) {
+    report(model, Severity::Warning, "byte-order-mark", ini.sections[0].name, "", markProblem, 1);
+  }
   for (const IniDuplicateSection& duplicate : ini.duplicates) {
     report(model, Severity::Warning, "section-duplicate", duplicate.name, "",
            "section appears again; the station reads only the one at line " +

@@ -47,6 +47,7 @@ IniDocument readIniDocument(const std::string& path) {
   std::string_view rest(content);
   if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
     rest.remove_prefix(3);
+    document.byteOrderMark = true;
   }
   const std::vector<std::string_view> lines = splitLines(rest);
   document.lineCount = static_cast<int>(lines.size());
@@ -111,4 +112,15 @@ int lineOf(const IniDocument& document, const std::string& section, const std::s
   }
   const IniSectionLines* lines = findSection(document, section);
   return lines == nullptr ? 0 : lines->line;
+}
+
+std::string byteOrderMarkProblem(const IniDocument& document) {
+  if (!document.byteOrderMark || document.sections.empty() || document.sections[0].line != 1) {
+    return "";
+  }
+  const IniSectionLines& hidden = document.sections[0];
+  return "the file starts with a UTF-8 byte-order mark, which the station on Windows reads as "
+         "part of this line: it never finds section [" +
+         hidden.name + "] and reads none of its " + std::to_string(hidden.lines.size()) +
+         " keys; save the file without the mark (as ANSI)";
 }

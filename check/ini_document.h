@@ -37,6 +37,7 @@ struct IniDocument {
   std::unordered_map<std::string, size_t> sectionIndex;  // folded name -> position
   std::vector<IniDuplicateSection> duplicates;
   int lineCount = 0;
+  bool byteOrderMark = false;  // the file starts with a UTF-8 byte-order mark
 };
 
 IniDocument readIniDocument(const std::string& path);
@@ -45,6 +46,11 @@ const IniSectionLines* findSection(const IniDocument& document, const std::strin
 // The line the service reads for section/key, or null.
 const IniLine* findKey(const IniDocument& document, const std::string& section,
                        const std::string& key);
+// What a UTF-8 byte-order mark does on Windows, whose private-profile service reads it as
+// part of the first line: a section header there is lost with every key under it (the native
+// stand-in and Wine strip the mark). Empty when it hides nothing.
+std::string byteOrderMarkProblem(const IniDocument& document);
+
 // Line of the key, else of its section's header, else 0.
 int lineOf(const IniDocument& document, const std::string& section, const std::string& key);
 

@@ -66,6 +66,18 @@ const ControlRect& rectOf(bool note, int index) {
   return note ? controlMap.noteRect[index] : controlMap.controllerRect[index];
 }
 
+int64_t rightEdge(const ControlRect& rect) {
+  return int64_t{rect.x} + rect.width;
+}
+
+int64_t bottomEdge(const ControlRect& rect) {
+  return int64_t{rect.y} + rect.height;
+}
+
+bool overlaps(const ControlRect& a, const ControlRect& b) {
+  return a.x < rightEdge(b) && b.x < rightEdge(a) && a.y < bottomEdge(b) && b.y < bottomEdge(a);
+}
+
 int controlLine(const ModelCheck& model, bool note, int index) {
   return lineOf(model.ini, note ? "notes" : "controllers", controlKey(index));
 }

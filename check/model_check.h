@@ -76,5 +76,9 @@ bool isDefined(bool note, int index);
 // Whether the station reads key in [section] of a settings file; when not, why, in explain.
 bool isReadKey(const std::string& section, const std::string& key, std::string& explain);
 const ControlRect& rectOf(bool note, int index);
+// A rectangle's far edges, in 64 bits: x + width can pass the 32-bit range.
+int64_t rightEdge(const ControlRect& rect);
+int64_t bottomEdge(const ControlRect& rect);
+bool overlaps(const ControlRect& a, const ControlRect& b);
 
 #endif

@@ -1,5 +1,6 @@
 #include "check/model_paths.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -46,9 +47,53 @@ void useStationFolder(const StationFolder& folder) {
   std::snprintf(exeFolder, sizeof exeFolder, "%s", folder.full.c_str());
 }
 
+// Windows finds a file whatever the letter case of its name and of its folders' names; a
+// system that tells case apart is searched part by part for the name that matches without
+// regard to it (the first in name order when several do).
+static std::string withCaseOnDisk(const std::string& path) {
+  std::error_code error;
+  if (path.empty() || std::filesystem::exists(path, error)) {
+    return path;
+  }
+  std::string found = path[0] == '/' ? "/" : "";
+  size_t start = found.size();
+  while (start < path.size()) {
+    const size_t end = std::min(path.find('/', start), path.size());
+    const std::string part = path.substr(start, end - start);
+    std::string candidate = found + part;
+    if (!part.empty() && part != "." && part != ".." &&
+        !std::filesystem::exists(candidate, error)) {
+      const std::string wanted = foldProfileCase(part);
+      std::string match;
+      std::filesystem::directory_iterator entry(found.empty() ? "." : found, error), last;
+      for (; !error && entry != last; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (foldProfileCase(name) == wanted && (match.empty() || name < match)) {
+          match = name;
+        }
+      }
+      if (!match.empty()) {
+        candidate = found + match;
+      }
+    }
+    found = candidate + (end < path.size() ? "/" : "");
+    start = end + 1;
+  }
+  return found;
+}
+
+bool isRootedPath(const std::string& path) {
+  return path.size() >= 2 && path[0] == '\\' && path[1] != '\\';
+}
+
 std::string openablePath(const std::string& stationPath) {
   if (std::filesystem::path::preferred_separator == '/') {
-    return withSlashes(stationPath);
+    // A path that begins with one backslash starts at the root of the station's drive: here
+    // the root of the file system.
+    return withCaseOnDisk(withSlashes(stationPath));
+  }
+  if (isRootedPath(stationPath) && exeFolder[0] != '\0' && exeFolder[1] == ':') {
+    return std::string(exeFolder, 2) + stationPath;
   }
   return stationPath;
 }

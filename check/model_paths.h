@@ -21,8 +21,12 @@ std::string typedFolderOf(const std::string& typedFile);
 void useStationFolder(const StationFolder& folder);
 
 // A path as the station holds it (exeFolder + value) made openable here: backslashes become
-// the native separator where that is '/'.
+// the native separator where that is '/', and each name is found whatever its letter case,
+// as Windows finds it; a path that begins with one backslash starts at the root of the
+// station's drive.
 std::string openablePath(const std::string& stationPath);
+// A path that begins with one backslash: the station opens it at the root of its drive.
+bool isRootedPath(const std::string& path);
 // The same path as findings name it: the typed folder in place of exeFolder, '/' separators.
 std::string displayPath(const StationFolder& folder, const std::string& stationPath);
 

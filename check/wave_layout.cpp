@@ -1,5 +1,6 @@
 #include "check/wave_layout.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -49,6 +50,8 @@ WaveFacts readWaveFacts(const std::string& path) {
     } else if (std::memcmp(&d[at], "data", 4) == 0 && !data) {
       data = true;
       dataBytes = size;
+      facts.dataBytes = size;
+      facts.dataHeld = std::min<size_t>(size, d.size() - (at + 8));
     }
     at += 8 + static_cast<size_t>(size) + (size & 1);
   }

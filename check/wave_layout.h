@@ -8,7 +8,9 @@
 
 struct WaveFacts {
   uint32_t sampleRate = 0;
-  std::string problem;  // why the station would not play it; empty when nothing is seen
+  uint32_t dataBytes = 0;  // what the "data" chunk's header says it holds
+  size_t dataHeld = 0;     // what the file holds of it
+  std::string problem;     // why the station would not play it; empty when nothing is seen
 };
 
 WaveFacts readWaveFacts(const std::string& path);

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "config/ini_section.h"
+#include "config/profile_int.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -143,45 +144,8 @@ void readProfileString(const char* path, const char* section, const char* key, c
   lookupIniValue(lines->keys, key, out, capacity);
 }
 
-// The service converts like RtlUnicodeStringToInteger: leading control characters and
-// blanks skipped, one sign, a "0x", "0o" or "0b" prefix, digits up to the first misfit,
-// 32-bit wrap-around.
-static int convertProfileInt(const char* text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p != 0 && *p <= ' ') {
-    ++p;
-  }
-  const bool negative = *p == '-';
-  if (*p == '+' || *p == '-') {
-    ++p;
-  }
-  uint32_t base = 10;
-  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'o' || p[1] == 'b')) {
-    base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8 : 2;
-    p += 2;
-  }
-  uint32_t total = 0;
-  for (;; ++p) {
-    uint32_t digit = base;
-    if (*p >= '0' && *p <= '9') {
-      digit = *p - '0';
-    }
-    if (*p >= 'a' && *p <= 'z') {
-      digit = *p - 'a' + 10;
-    }
-    if (*p >= 'A' && *p <= 'Z') {
-      digit = *p - 'A' + 10;
-    }
-    if (digit >= base) {
-      break;
-    }
-    total = total * base + digit;
-  }
-  return static_cast<int>(negative ? 0u - total : total);
-}
-
 int readProfileInt(const char* path, const char* section, const char* key, int defaultValue) {
-  char text[30];  // the service reads the value into 30 characters before converting it
+  char text[kProfileIntCapacity];
   readProfileString(path, section, key, text, sizeof text);
   return text[0] == '\0' ? defaultValue : convertProfileInt(text);
 }

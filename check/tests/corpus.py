@@ -46,6 +46,29 @@ class Bitmap:
         return struct.pack("<2sIHHI", b"BM", 54 + len(image), 0, 0, 54) + info + bytes(image)
 
 
+def bitmap16(picture, green_bits):
+    """The picture as a 16-bit bitmap, 5-6-5 with colour masks (green_bits 6) or 5-5-5 without,
+    each channel cut to its top bits as a paint program saves it."""
+    row = (picture.width * 2 + 3) & ~3
+    image = bytearray()
+    for y in range(picture.height - 1, -1, -1):
+        line = bytearray()
+        for r, g, b in picture.rows[y]:
+            value = (r >> 3) << (5 + green_bits) | (g >> (8 - green_bits)) << 5 | b >> 3
+            line += struct.pack("<H", value)
+        image += line + b"\0" * (row - len(line))
+    masks = struct.pack("<III", 0xF800, 0x07E0, 0x001F) if green_bits == 6 else b""
+    info = struct.pack("<IiiHHIIiiII", 40, picture.width, picture.height, 1, 16,
+                       3 if masks else 0, len(image), 2835, 2835, 0, 0)
+    offset = 54 + len(masks)
+    return (struct.pack("<2sIHHI", b"BM", offset + len(image), 0, 0, offset) + info + masks +
+            bytes(image))
+
+
+def save16(name, green_bits):
+    return lambda m: m.write("VelkDJ2/" + name, bitmap16(Bitmap(m.read("VelkDJ2/" + name)), green_bits))
+
+
 class Model:
     """A copy of the demo: the launcher file beside the model folder."""
 
@@ -144,6 +167,14 @@ def shadow_led_note(m):
             m.bitmap(name, fill(*square, colour))
 
 
+def with_mark(rel, drop_lines):
+    """A UTF-8 byte-order mark in front of the file, its first drop_lines lines left out."""
+    def change(m):
+        lines = m.read(rel).split(b"\r\n")
+        m.write(rel, b"\xef\xbb\xbf" + b"\r\n".join(lines[drop_lines:]))
+    return change
+
+
 def rename_launcher(m):
     os.rename(m.path(LAUNCHER), m.path("Velk.ini"))
     m.launcher_name = "Velk.ini"
@@ -173,10 +204,13 @@ CASES = [
      [(W, "key-unknown", "launcher", "driver=")]),
     ("profile-unused", launcher("audio=Velk DJ-2 ASIO", "audio=Velk DJ-2 ASIO\r\n[Spare]\r\nsettings=x.ini"),
      [(N, "profile-unused", "launcher", "[Spare]")]),
+    ("launcher-mark", with_mark(LAUNCHER, 1), [(W, "byte-order-mark", "launcher", 1)]),
+    ("launcher-mark-comment", with_mark(LAUNCHER, 0), []),
     ("launcher-name", rename_launcher, [(N, "launcher-name", "launcher", None)]),
     # The settings file as text
     ("outside-section", lambda m: m.write(SETTINGS, b"Width=800\r\n" + m.read(SETTINGS)),
      [(W, "outside-section", "settings", 1)]),
+    ("settings-mark", with_mark(SETTINGS, 3), [(W, "byte-order-mark", "settings", 1)]),
     ("section-unknown", after("test8=1", "[sequenze]\r\ntest1=1"),
      [(W, "section-unknown", "settings", "[sequenze]")]),
     ("section-duplicate", lambda m: m.write(SETTINGS, m.read(SETTINGS) + b"[notes]\r\n99=1,1,5,5,0\r\n"),
@@ -190,12 +224,20 @@ CASES = [
     ("key-duplicate", after("64=432,46,36,36,0", "64=10,10,20,20,0"),
      [(W, "key-duplicate", "settings", "64=10,10")]),
     ("no-equals", after("64=432,46,36,36,0", "99 1,1,5,5,0"), [(W, "no-equals", "settings", "99 1")]),
-    ("value-long", ini("test1=1", "test1=" + "0" * 130 + "1"), [(W, "value-long", "settings", "test1=")]),
+    ("value-long", ini("test1=1", "test1=" + "0" * 130 + "1"),
+     [(W, "value-long", "settings", "test1="), (W, "value-scan", "settings", "test1=")]),
     ("value-scan-note", ini("13:1=14,118,46,26,1", "13:1=14,118,46,26;1"),
      [(W, "value-scan", "settings", "13:1=")]),
     ("value-scan-integer", ini("Width=1000", "Width=1000px"), [(W, "value-scan", "settings", "Width=")]),
     ("controller-receive", ini("22=404,134,36,36", "22=404,134,36,36,1"),
      [(W, "controller-receive", "settings", "22=")]),
+    ("number-hex-upper", ini("showmidichannels=1", "showmidichannels=0X1"),
+     [(W, "value-scan", "settings", "showmidichannels=")]),
+    ("number-long", ini("showmidichannels=1", "showmidichannels=" + "0" * 29 + "1"),
+     [(W, "value-scan", "settings", "showmidichannels=")]),
+    ("number-longest", ini("showmidichannels=1", "showmidichannels=" + "0" * 28 + "1"), []),
+    ("key-nearest", after("Width=1000", "meter_of=VelkDJ2\\meter_off.bmp"),
+     [(W, "key-unknown", "settings", "meter_of=")]),
     # Files
     ("bitmap-missing", lambda m: m.remove("VelkDJ2/panel_green.bmp"),
      [(E, "bitmap-missing", "settings", "green_bitmap=")]),
@@ -209,6 +251,8 @@ CASES = [
      [(W, "meter-narrow", "settings", "meter_off=")]),
     ("loop-missing", lambda m: m.remove("VelkDJ2/loop.wav"), [(E, "loop-missing", "settings", "loop=")]),
     ("loop-layout", wav_field(34, "<H", 8), [(E, "loop-layout", "settings", "loop=")]),
+    ("loop-short", lambda m: m.write("VelkDJ2/loop.wav", m.read("VelkDJ2/loop.wav")[:-1000]),
+     [(W, "loop-short", "settings", "loop=")]),
     ("loop-rate", wav_field(24, "<I", 48000), [(W, "loop-rate", "settings", "loop=")]),
     ("text-missing", lambda m: m.remove("VelkDJ2/text3_1.txt"), [(W, "text-missing", "settings", "text3_1=")]),
     ("text-long", text_file("text8.txt", lambda d: d + b"More text for the last page.\r\n" * 30),
@@ -216,6 +260,21 @@ CASES = [
        lambda m: m.read("VelkDJ2/text8.txt")[:1024].count(b"\n") + 1)]),
     ("text-lf", text_file("text2.txt", lambda d: d.replace(b"\r\n", b"\n", 2).replace(b"\n", b"\r\n", 1)),
      [(W, "text-lf", "VelkDJ2/text2.txt", 2)]),
+    ("file-case", lambda m: [launcher("settings=VelkDJ2\\VelkDJ2.ini", "settings=velkdj2\\VelkDJ2.INI")(m),
+                             ini("off_bitmap=VelkDJ2\\panel_off.bmp", "off_bitmap=velkdj2\\PANEL_OFF.BMP")(m),
+                             ini("loop=VelkDJ2\\loop.wav", "loop=VELKDJ2\\Loop.Wav")(m),
+                             ini("text8=VelkDJ2\\text8.txt", "text8=VelkDJ2\\Text8.TXT")(m)], []),
+    ("text-rooted", ini("text8=VelkDJ2\\text8.txt", "text8=\\VelkDJ2\\text8.txt"),
+     [(W, "text-missing", "settings", "text8=")]),
+    ("video-rooted", lambda m: m.write(SETTINGS, m.read(SETTINGS) + b"\r\n[video]\r\nvideo3=\\VelkDJ2\\notes.mov\r\n"),
+     [(W, "video-missing", "settings", "video3=")]),
+    ("text-utf16", text_file("text8.txt", lambda d: b"\xff\xfe" + d.decode("ascii").encode("utf-16-le")),
+     [(W, "text-encoding", "VelkDJ2/text8.txt", 1)]),
+    ("text-zero", text_file("text2.txt", lambda d: d.replace(b"\r\n", b"\r\n\0", 1)),
+     [(W, "text-encoding", "VelkDJ2/text2.txt", 2)]),
+    ("text-ansi-name", lambda m: m.write(SETTINGS, m.read(SETTINGS).replace(
+        b"text8=VelkDJ2\\text8.txt", "text8=VelkDJ2\\Übersicht.txt".encode("cp1252"))),
+     [(W, "text-missing", "settings", "text8=")]),
     ("video-missing", lambda m: m.write(SETTINGS, m.read(SETTINGS) + b"\r\n[video]\r\nvideo3=VelkDJ2\\notes.mov\r\n"),
      [(W, "video-missing", "settings", "video3=")]),
     # Layout
@@ -226,6 +285,8 @@ CASES = [
     ("child-empty", ini("continue_button=778,646,170,44", None), [(E, "child-empty", "settings", "[background]")]),
     # Controls
     ("rect-outside", ini("0:2=854,110,28,160", "0:2=854,110,60,160"),
+     [(E, "rect-outside", "settings", "0:2=")]),
+    ("rect-wraps", ini("0:2=854,110,28,160", "0:2=854,110,2147483000,160"),
      [(E, "rect-outside", "settings", "0:2=")]),
     ("rect-size", ini("64=432,46,36,36,0", "64=432,46,0,36,0"), [(E, "rect-size", "settings", "64=")]),
     ("rect-overlap", ini("65=398,92,44,18,0", "65=398,92,64,18,0"),
@@ -246,6 +307,9 @@ CASES = [
      [(N, "prefix-ignored", "settings", "text6_1=")]),
     ("rx-without-step5", ini("test5=1", "test5=0"), [(W, "rx-without-step5", "settings", "test5=")]),
     ("rx-none", clear_led_flags, [(W, "rx-none", "settings", "test5=")]),
+    ("led-channel-16", lambda m: [ini("test3=1", "test3=0")(m), ini("test4=1", "test4=0")(m)],
+     [(N, "led-channel-16", "settings", "67=")]),
+    ("led-channel-from-controllers", ini("test3=1", "test3=0"), []),
     ("audio-no-driver", launcher("audio=Velk DJ-2 ASIO", "audio="),
      [(W, "audio-no-driver", "settings", "test6=")]),
     # Pictures
@@ -253,8 +317,22 @@ CASES = [
      [(W, "not-lit", "settings", "64=")]),
     ("red-is-green", lambda m: copy_region("panel_red.bmp", 398, 92, 44, 18)(m, "panel_green.bmp"),
      [(W, "red-is-green", "settings", "65=")]),
+    ("bitmap-16-bit", lambda m: [save16("panel_red.bmp", 6)(m), save16("panel_green.bmp", 5)(m)], []),
+    ("bitmap-16-bit-unlit", save16("panel_off.bmp", 5), []),
     ("marks-outside", lambda m: m.bitmap("panel_red.bmp", fill(700, 18, 6, 6, (232, 24, 24))),
      [(N, "marks-outside", "settings", "red_bitmap=")]),
     ("marks-near", ini("68=414,298,72,20,1", "68=418,298,72,20,1"),
      [(N, "marks-outside", "settings", "68=")]),
 ]
+
+# What some findings must say, beyond their place: case name -> texts the output holds.
+MESSAGES = {
+    "key-nearest": ["meter_of: key never read: the station reads meter_off [key-unknown]"],
+    "number-hex-upper": ["'0X1' is not a whole number: the station reads 0"],
+    "number-long": ["within the 29 characters the station reads of a number: the station reads 0"],
+    "text-rooted": ["/VelkDJ2/text8.txt (at the root of the station's drive, not in its folder) not found"],
+    "launcher-mark": ["never finds section [midi] and reads none of its 1 keys"],
+    "settings-mark": ["[sequence] the file starts with a UTF-8 byte-order mark"],
+    "loop-short": ["its data chunk says 176400 bytes, the file holds 175400 of them"],
+    "rect-wraps": ["rectangle 854,110,2147483000,160 reaches past the panel picture"],
+}

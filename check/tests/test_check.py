@@ -88,6 +88,14 @@ def test_broken_model_gives_exactly_its_finding(tmp_path, name, change, expected
     assert out.splitlines()[-1].startswith(f"{sum(f[0] == 'error' for f in expected)} error")
 
 
+@pytest.mark.parametrize("name", sorted(corpus.MESSAGES))
+def test_findings_say_what_the_station_does(tmp_path, name):
+    model = make_case(tmp_path, case_change(name))
+    _, out = run(NATIVE, [model.launcher_name], str(tmp_path))
+    for text in corpus.MESSAGES[name]:
+        assert text in out, out
+
+
 def test_corpus_covers_every_check():
     sources = "".join(open(p).read() for p in glob.glob(os.path.join(ROOT, "check", "*.cpp")))
     checks = set(re.findall(r'Severity::\w+,\s*"([a-z0-9-]+)"', sources))
@@ -108,6 +116,17 @@ def test_json_holds_the_same_findings(tmp_path):
     # Note 67 is flashed first and can never pass: every LED note after it waits for it.
     assert step5["pages"][0]["cannotPass"] == ["67", "68", "11:1", "12:1", "13:1", "19:1",
                                                "11:2", "12:2", "13:2", "19:2"]
+
+
+def test_json_is_valid_whatever_the_bytes(tmp_path):
+    """A name in Windows-1252, the station's ANSI code page, comes out in UTF-8."""
+    model = make_case(tmp_path, case_change("text-ansi-name"))
+    done = subprocess.run([NATIVE, "--json", model.launcher_name], cwd=str(tmp_path),
+                          capture_output=True, timeout=120)
+    report = json.loads(done.stdout.decode("utf-8"))
+    assert done.returncode == 0, done.stderr
+    assert [f["message"] for f in report["findings"]] == [
+        "VelkDJ2/Übersicht.txt not found: the pane stays empty on this page"]
 
 
 def test_pages_option_lists_what_each_page_tests():
@@ -154,7 +173,7 @@ def test_windows_checker_prints_the_same(tmp_path):
         else:
             model = make_case(folder, change)
         # JSON holds the same findings; comparing it on two models keeps the Wine runs few.
-        json_too = name in ("demo", "page-stuck")
+        json_too = name in ("demo", "page-stuck", "text-ansi-name")
         for args in [[model.launcher_name]] + ([["--json", model.launcher_name]] if json_too else []):
             native = run(NATIVE, args, str(folder))
             windows = run(EXE, args, str(folder))

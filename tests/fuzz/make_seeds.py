@@ -53,6 +53,29 @@ def midi_records(step, page, rx, use_pages, messages):
     return head + b"".join(struct.pack("<II", word, ts) for word, ts in messages)
 
 
+def bmp_crop(data, width, height, bits=24):
+    """The top-left width x height pixels of a 24-bit bottom-up bitmap, as a 24-bit bitmap
+    or a 16-bit 5-6-5 one with colour masks."""
+    offset = struct.unpack_from("<I", data, 10)[0]
+    full_width, full_height = struct.unpack_from("<ii", data, 18)
+    source_row = (full_width * 3 + 3) & ~3
+    row = (width * bits // 8 + 3) & ~3
+    image = bytearray()
+    for y in range(height - 1, -1, -1):
+        base = offset + (full_height - 1 - y) * source_row
+        line = bytearray()
+        for x in range(width):
+            b, g, r = data[base + 3 * x:base + 3 * x + 3]
+            line += bytes((b, g, r)) if bits == 24 else struct.pack(
+                "<H", (r >> 3) << 11 | (g >> 2) << 5 | b >> 3)
+        image += line + b"\0" * (row - len(line))
+    masks = struct.pack("<III", 0xF800, 0x07E0, 0x001F) if bits == 16 else b""
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 3 if masks else 0, len(image),
+                       2835, 2835, 0, 0)
+    start = 54 + len(masks)
+    return struct.pack("<2sIHHI", b"BM", start + len(image), 0, 0, start) + info + masks + image
+
+
 def seeds():
     ini = (MODEL / "VelkDJ2.ini").read_bytes()
     launcher = (DEMO / "Velk Analyser.ini").read_bytes()
@@ -62,6 +85,25 @@ def seeds():
     mono = bytes(b for pair in zip(frames[0::4], frames[1::4]) for b in pair)
     text1 = (MODEL / "text1.txt").read_bytes()
     text3_1 = (MODEL / "text3_1.txt").read_bytes()
+
+    # The model checker over the demo model with its pictures cut small (the input stays
+    # small enough to fuzz fast), and the same with 16-bit pictures, a byte-order mark and a
+    # page at the root of the drive.
+    pictures = [bmp_crop((MODEL / name).read_bytes(), 96, 64)
+                for name in ("panel_off.bmp", "panel_red.bmp", "panel_green.bmp")]
+    meter = bmp_crop((MODEL / "meter_on.bmp").read_bytes(), 20, 24)
+    short_loop = loop[:46 + 4 * 48]
+    yield "model_check", "demo", join(ini, *pictures, meter, short_loop, text3_1, launcher)
+    odd = b"\xef\xbb\xbf" + ini.replace(b"text8=VelkDJ2", b"text8=\\VelkDJ2")
+    pictures16 = [bmp_crop((MODEL / name).read_bytes(), 64, 48, 16)
+                  for name in ("panel_off.bmp", "panel_red.bmp", "panel_green.bmp")]
+    # A unit of a few controls: each run of the checker costs far less.
+    small = b"".join(section(ini, name) for name in (b"sequence", b"background", b"audio", b"text"))
+    small += b"[notes]\r\n64=432,46,36,36,0\r\n67=10,10,20,20,1\r\n13:1=14,18,46,26,1\r\n"
+    small += b"[controllers]\r\n22=40,34,36,36\r\n0:2=54,10,28,60\r\n"
+    yield "model_check", "small", join(small, *pictures, meter, short_loop, text3_1, launcher)
+    yield "model_check", "odd", join(odd, *pictures16, meter, loop[:46], b"\xff\xfeA\0",
+                                     b"\xef\xbb\xbf" + launcher)
 
     yield "ini_section", "demo_settings", ini
     yield "ini_section", "demo_launcher", launcher
