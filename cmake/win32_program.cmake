@@ -27,11 +27,19 @@ else()
   set_target_properties(velk_driver_guard PROPERTIES LINKER_LANGUAGE C)
 endif()
 
-add_executable(VelkAnalyser WIN32 ${VELK_WIN32_SOURCES} resources/velk.rc)
-target_link_libraries(VelkAnalyser PRIVATE velk_core velk_driver_guard winmm comdlg32 gdi32 user32
+# The Windows layer without the entry point, as objects: the program links it, and so does
+# every Windows-side test program that drives a part of the station, so that none of them
+# lists the station's sources and each gets all of them, linked the one way the program is.
+set(VELK_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/app/main_win32.cpp)
+list(REMOVE_ITEM VELK_WIN32_SOURCES ${VELK_ENTRY_SOURCE})
+add_library(velk_win32 OBJECT ${VELK_WIN32_SOURCES})
+target_link_libraries(velk_win32 PUBLIC velk_core velk_driver_guard winmm comdlg32 gdi32 user32
                       ole32 advapi32)
-target_compile_definitions(VelkAnalyser PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_include_directories(VelkAnalyser PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
+target_compile_definitions(velk_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+target_include_directories(velk_win32 PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
+
+add_executable(VelkAnalyser WIN32 ${VELK_ENTRY_SOURCE} resources/velk.rc)
+target_link_libraries(VelkAnalyser PRIVATE velk_win32)
 if(MINGW)
   target_link_options(VelkAnalyser PRIVATE -static -mwindows)
 endif()

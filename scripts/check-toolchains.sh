@@ -33,7 +33,7 @@ targets=$(make -s -C "$build" help | sed -n 's/^\.\.\. \([A-Za-z0-9_]*\)$/\1/p' 
   grep -vxE 'all|clean|depend|edit_cache|rebuild_cache|install|list_install_components|package|package_source|test' |
   LC_ALL=C sort | tr '\n' ' ')
 echo "clang-cl configure: targets $targets"
-expected="VelkAnalyser VelkCheck VelkResults velk_check_core velk_core velk_driver_guard velk_results_core "
+expected="VelkAnalyser VelkCheck VelkResults velk_check_core velk_core velk_driver_guard velk_results_core velk_win32 "
 if [ "$targets" != "$expected" ]; then
   echo "expected the program's and the tools' targets only ($expected)" >&2
   exit 1

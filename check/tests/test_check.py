@@ -158,26 +158,62 @@ def test_settings_file_with_station_folder(tmp_path):
     assert code == 1 and "DJ2.ini:18: error: [background] off_bitmap: VelkDJ2/panel_off.bmp not found" in out
 
 
+# JSON holds the same findings; comparing it on these models keeps the output files few.
+JSON_TOO = ("demo", "page-stuck", "text-ansi-name")
+WINDOWS_CASES = [("demo", None)] + [(name, change) for name, change, _ in corpus.CASES]
+
+
+def windows_path(path):
+    """The path as Wine's drive Z: (the file system's root) names it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def run_all_in_one_wine_process(folder, runs):
+    """Runs VelkCheck.exe once per (case, args) from one batch file, so that the whole corpus
+    costs one Wine start instead of one per run; gives each run's (exit code, output)."""
+    batch = ["@echo off"]
+    for number, (case, args) in enumerate(runs):
+        quoted = " ".join(f'"{a}"' for a in args)
+        batch += [f'cd /d "{windows_path(folder / case)}"',
+                  f'"{windows_path(EXE)}" {quoted} > "{windows_path(folder / f"{number}.out")}"',
+                  f'echo %ERRORLEVEL% > "{windows_path(folder / f"{number}.code")}"']
+    (folder / "check-all.bat").write_bytes(("\r\n".join(batch) + "\r\n").encode("ascii"))
+    subprocess.run([WINE_RUN, "cmd", "/c", windows_path(folder / "check-all.bat")],
+                   cwd=str(folder), capture_output=True, timeout=600, check=True)
+    results = []
+    for number in range(len(runs)):
+        code = folder / f"{number}.code"
+        assert code.exists(), f"run {number} {runs[number]} never ended"
+        output = (folder / f"{number}.out").read_bytes().decode("latin-1")
+        results.append((int(code.read_text().strip()), output.replace("\r\n", "\n")))
+    return results
+
+
+@pytest.fixture(scope="module")
+def windows_and_native(tmp_path_factory):
+    """Every case's (args, native result, Windows result) pairs."""
+    folder = tmp_path_factory.mktemp("windows-checker")
+    runs = []
+    for name, change in WINDOWS_CASES:
+        (folder / name).mkdir()
+        model = corpus.Model(str(folder / name)) if change is None else make_case(folder / name, change)
+        runs.append((name, [model.launcher_name]))
+        if name in JSON_TOO:
+            runs.append((name, ["--json", model.launcher_name]))
+    windows = run_all_in_one_wine_process(folder, runs)
+    compared = {}
+    for (name, args), windows_result in zip(runs, windows):
+        native = run(NATIVE, args, str(folder / name))
+        compared.setdefault(name, []).append((args, native, windows_result))
+    return compared
+
+
 @pytest.mark.skipif(not os.path.exists(EXE) and not os.environ.get("VELK_CHECK_REQUIRE_EXE"),
                     reason="VelkCheck.exe not built")
-def test_windows_checker_prints_the_same(tmp_path):
-    # One warm server for the whole comparison; it ends by itself 10 s after the last run.
-    prefix = os.environ.get("VELK_WINEPREFIX", os.path.join(ROOT, "build/wineprefix"))
-    subprocess.run(["wineserver", "-p10"], env=dict(os.environ, WINEPREFIX=prefix), check=True)
-    cases = [("demo", None)] + [(name, change) for name, change, _ in corpus.CASES]
-    for name, change in cases:
-        folder = tmp_path / name
-        folder.mkdir()
-        if change is None:
-            model = corpus.Model(str(folder))
-        else:
-            model = make_case(folder, change)
-        # JSON holds the same findings; comparing it on two models keeps the Wine runs few.
-        json_too = name in ("demo", "page-stuck", "text-ansi-name")
-        for args in [[model.launcher_name]] + ([["--json", model.launcher_name]] if json_too else []):
-            native = run(NATIVE, args, str(folder))
-            windows = run(EXE, args, str(folder))
-            assert windows == native, (name, args)
+@pytest.mark.parametrize("name", [name for name, _ in WINDOWS_CASES])
+def test_windows_checker_prints_the_same(windows_and_native, name):
+    for args, native, windows in windows_and_native[name]:
+        assert windows == native, (name, args)
 
 
 def chromium(*args):

@@ -10,7 +10,7 @@ from harness.facts import (CLOCK_LINE, COMPLETED, CONTINUE_CAPTION, CONTROLLER_S
                            IDOK, IDYES, LOOPBACK_LINE, NOT_SAVED, NOT_TESTED, NOTE_SECTION,
                            RECEIVE_SECTION, REPLACE_REPORT, SKIP_CAPTION, TITLE, channel_title)
 from harness.midi import CLOCK, START, STOP
-from harness.midi_model import (GREEN, OFF, RED, MidiUnitModel, ScreenPixels, control_change,
+from harness.midi_model import (GREEN, OFF, RED, ScreenPixels, control_change, midi_unit_model,
                                 note_off, note_on, pitch_bend)
 from harness.station import Station
 
@@ -40,7 +40,7 @@ def pixels(display):
 
 
 class PanelStation(Station):
-    """A run on a MidiUnitModel, whose controls are read off the screen pixel by pixel."""
+    """A run on a midi_unit_model, whose controls are read off the screen pixel by pixel."""
 
     def __init__(self, wine, probe, unit, pixels, model):
         super().__init__(wine, probe, model.folder.exe, unit=unit, model=model)
@@ -69,11 +69,11 @@ class PanelStation(Station):
 
 @pytest.fixture
 def station(wine, probe, display, unit, exe_folder, pixels):
-    """station(**model options) starts the program on a MidiUnitModel in exe_folder."""
+    """station(**model options) starts the program on the MIDI unit model in exe_folder."""
     started = []
 
     def start(**options):
-        model = MidiUnitModel(exe_folder, unit.ports[0][1], **options)
+        model = midi_unit_model(exe_folder, unit.ports[0][1], **options)
         started.append(PanelStation(wine, probe, unit, pixels, model))
         return started[-1]
     yield start

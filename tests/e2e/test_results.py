@@ -29,8 +29,8 @@ def pixels(display):
 def one_unit(wine, probe, unit, pixels, exe_folder, report, presses):
     """One run of the note test pages: presses[page] are the notes pressed on each page; a
     page left short is skipped. The report is saved under `report`."""
-    from harness.midi_model import MidiUnitModel
-    model = MidiUnitModel(exe_folder, unit.ports[0][1], steps=(1, 3), pages=(3,))
+    from harness.midi_model import midi_unit_model
+    model = midi_unit_model(exe_folder, unit.ports[0][1], steps=(1, 3), pages=(3,))
     s = PanelStation(wine, probe, unit, pixels, model)
     try:
         s.press()

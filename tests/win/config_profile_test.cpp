@@ -18,9 +18,6 @@
 
 #include <gtest/gtest.h>
 
-// The settings load's warning box; these files never trigger it (a driver is named).
-void showAudioWarning() {}
-
 namespace {
 
 std::string perKeyValue(const std::string& path, const char* section, const std::string& key,

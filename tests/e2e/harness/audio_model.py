@@ -24,11 +24,6 @@ class AudioModel(Model):
     meter_at: tuple = (20, 250)
     loop: str = LOOP_FILE
 
-    def settings(self):
-        settings = super().settings()
-        settings["audio"] = {"loop": self.loop}
-        return settings
-
 
 def loop_value(sample_type, played):
     """The 16-bit loop sample a played output sample stands for, or None when the value is

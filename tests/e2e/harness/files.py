@@ -1,40 +1,57 @@
-"""The file formats a scenario writes for the program: INI text, 24-bit BMP pictures and
-16-bit stereo PCM WAV loops."""
+"""The one writer of the files a model is made of, for the scenarios and for the demo
+generator (scripts/make_demo.py): INI text, 24-bit BMP pictures and 16-bit stereo PCM WAV
+loops, byte for byte as the station's readers take them."""
 import struct
 
 
-def ini_text(sections):
-    """INI text from {section: {key: value}} (or a list of (key, value) to allow duplicates)."""
-    lines = []
-    for section, entries in sections.items():
+def ini_text(sections, head=()):
+    """INI text with CR LF line ends: the `head` lines (comments), then each section of
+    {section: entries}, a blank line between sections. entries: {key: value}, or a list of
+    (key, value) pairs (duplicates allowed) and lines written as they are (comments)."""
+    lines = list(head)
+    for number, (section, entries) in enumerate(sections.items()):
+        if number:
+            lines.append("")
         lines.append("[%s]" % section)
         items = entries.items() if isinstance(entries, dict) else entries
-        lines.extend("%s=%s" % (key, value) for key, value in items)
-        lines.append("")
-    return "\r\n".join(lines)
+        lines.extend(item if isinstance(item, str) else "%s=%s" % item for item in items)
+    return "".join(line + "\r\n" for line in lines)
+
+
+def picture_bytes(width, height, pixels):
+    """A 24-bit uncompressed bottom-up BMP of `pixels`: top-down rows of (r, g, b) bytes."""
+    row_size = (width * 3 + 3) & ~3
+    padding = b"\0" * (row_size - width * 3)
+    rows = []
+    for y in range(height - 1, -1, -1):
+        row = pixels[y * width * 3:(y + 1) * width * 3]
+        bgr = bytearray(row)
+        bgr[0::3], bgr[2::3] = row[2::3], row[0::3]
+        rows.append(bytes(bgr) + padding)
+    image = b"".join(rows)
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(image), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(image), 2835, 2835, 0, 0)
+    return header + info + image
 
 
 def bmp_bytes(width, height, color, rects=()):
-    """A 24-bit bottom-up BMP filled with `color` (r, g, b), then each (left, top, right,
-    bottom), colour pair of `rects` painted over it (right and bottom exclusive)."""
-    rows = [bytearray(bytes((color[2], color[1], color[0])) * width) for _ in range(height)]
-    for (left, top, right, bottom), (r, g, b) in rects:
+    """A picture filled with `color` (r, g, b), then each (left, top, right, bottom), colour
+    pair of `rects` painted over it (right and bottom exclusive)."""
+    pixels = bytearray(bytes(color) * (width * height))
+    for (left, top, right, bottom), colour in rects:
         for y in range(max(top, 0), min(bottom, height)):
             span = range(max(left, 0), min(right, width))
-            rows[y][span.start * 3:span.stop * 3] = bytes((b, g, r)) * len(span)
-    padding = b"\0" * (-width * 3 % 4)
-    pixels = b"".join(bytes(row) + padding for row in reversed(rows))
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    return header + info + pixels
+            start = (y * width + span.start) * 3
+            pixels[start:start + len(span) * 3] = bytes(colour) * len(span)
+    return picture_bytes(width, height, pixels)
 
 
-def wav_bytes(left, right=None, header=46):
-    """16-bit stereo PCM at 44100 Hz. header 46: an 18-byte format chunk (samples at offset
-    46); header 44: the common 16-byte one (samples at offset 44)."""
+def wav_bytes(left, right=None, header=46, rate=44100):
+    """16-bit stereo PCM. header 46: an 18-byte format chunk (samples at offset 46), the
+    oldest layout units ship with; header 44: the common 16-byte one (samples at 44)."""
     right = right if right is not None else [0] * len(left)
     data = b"".join(struct.pack("<hh", l, r) for l, r in zip(left, right))
-    fmt = struct.pack("<HHIIHH", 1, 2, 44100, 44100 * 4, 4, 16)
+    fmt = struct.pack("<HHIIHH", 1, 2, rate, rate * 4, 4, 16)
     if header == 46:
         fmt += struct.pack("<H", 0)
     body = (b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" +

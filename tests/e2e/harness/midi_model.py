@@ -1,12 +1,13 @@
-"""A MIDI-only unit for the scenarios of a whole test run: its launcher entry, settings file,
-panel bitmaps and text pages, where its controls lie on screen, and a fast pixel reader.
+"""A MIDI-only unit for the scenarios of a whole test run, a preset of harness.model.Model
+(its controls, pages and flat pictures), the MIDI words addressed by its keys, and a fast
+pixel reader.
 
 The panel pictures are flat colours (unlit blue, all red, all green), so one pixel inside a
 control's rectangle tells its state: red untested, green passed, blue not under test."""
 import ctypes
-from collections import namedtuple
 
 from . import midi
+from .model import Model
 from .wine import wait_until
 
 UNIT_PROFILE = "Unit"
@@ -67,73 +68,37 @@ def _address(key, channel):
     return int(number), channel
 
 
-Page = namedtuple("Page", "key value text")
+def page_text(key, step):
+    return "Page %s of step %d\r\nFollow the instructions." % (key, step)
 
 
-class MidiUnitModel:
-    """Writes the unit's files into an ExeFolder.
+def midi_unit_model(folder, port_name, steps=(1, 2, 3, 4, 5, 8), pages=(3, 4), notes=NOTES,
+                    controllers=CONTROLLERS, show_channels=True):
+    """The unit model of a whole MIDI run, written into an ExeFolder and returned.
 
     steps: enabled test steps (1..8; 6 and 7 are always off, the unit has no audio).
     pages: steps whose text has three pages: text<s> without prefix, text<s>_1 prefixed "1,"
     and text<s>_2 prefixed "2,"; every other step has its own text only."""
-
-    def __init__(self, folder, port_name, steps=(1, 2, 3, 4, 5, 8), pages=(3, 4), notes=NOTES,
-                 controllers=CONTROLLERS, show_channels=True):
-        self.folder = folder
-        self.notes = dict(notes)
-        self.controllers = dict(controllers)
-        self.pages = {}
-        for step in range(1, 9):
-            self._add_page(step, "text%d" % step, "")
-            if step in pages:
-                self._add_page(step, "text%d_1" % step, "1,")
-                self._add_page(step, "text%d_2" % step, "2,")
-        folder.write_launcher({port_name: UNIT_PROFILE},
-                              {UNIT_PROFILE: {"settings": SETTINGS, "audio": ""}})
-        width, height = PANEL_SIZE
-        folder.write_bmp("off.bmp", width, height, OFF)
-        folder.write_bmp("red.bmp", width, height, RED)
-        folder.write_bmp("green.bmp", width, height, GREEN)
-        folder.write_bmp("meter_on.bmp", 20, 60, GREEN)
-        folder.write_bmp("meter_off.bmp", 20, 60, OFF)
-        folder.write_ini(SETTINGS, {
-            "sequence": {"test%d" % s: int(s in steps and s not in (6, 7)) for s in range(1, 9)},
-            "background": {
-                "Width": 800, "Height": 600, "showmidichannels": int(show_channels),
-                "red_bitmap": "red.bmp", "green_bitmap": "green.bmp", "off_bitmap": "off.bmp",
-                "Bitmap_left": PANEL_ORIGIN[0], "Bitmap_top": PANEL_ORIGIN[1],
-                "Meter_left": 700, "Meter_top": 400,
-                "meter_on": "meter_on.bmp", "meter_off": "meter_off.bmp",
-                "text_window": "430,10,350,250", "continue_button": "430,270,160,30",
-                "video_button": "610,270,160,30"},
-            "audio": {"loop": ""},
-            "notes": {k: ",".join(map(str, v)) for k, v in self.notes.items()},
-            "controllers": {k: ",".join(map(str, v)) for k, v in self.controllers.items()},
-            "text": {page.key: page.value for page in self.pages.values()},
-        })
-
-    def _add_page(self, step, key, prefix):
-        name = key + ".txt"
-        text = "Page %s of step %d\r\nFollow the instructions." % (key, step)
-        self.folder.write_text(name, text)
-        self.pages[key] = Page(key, prefix + name, text)
-
-    def text(self, key):
-        """What the text pane shows for a page key, without status lines."""
-        return self.pages[key].text
-
-    def note_point(self, client, key):
-        """Screen point in the middle of a note's rectangle; client: the client rectangle."""
-        return _middle(client, self.notes[key])
-
-    def controller_point(self, client, key):
-        return _middle(client, self.controllers[key])
-
-
-def _middle(client, rect):
-    x, y, width, height = rect[:4]
-    return (client[0] + PANEL_ORIGIN[0] + x + width // 2,
-            client[1] + PANEL_ORIGIN[1] + y + height // 2)
+    texts, prefixes = {}, {}
+    for step in range(1, 9):
+        texts["text%d" % step] = page_text("text%d" % step, step)
+        if step in pages:
+            for channel in (1, 2):
+                key = "text%d_%d" % (step, channel)
+                texts[key] = page_text(key, step)
+                prefixes[key] = str(channel)
+    model = Model(
+        port=port_name, profile=UNIT_PROFILE, settings_file=SETTINGS, audio="", width=800,
+        height=600, showmidichannels=int(show_channels), panel_at=PANEL_ORIGIN,
+        panel_size=PANEL_SIZE, meter_at=(700, 400), meter_size=(20, 60),
+        text_window=(430, 10, 350, 250), continue_button=(430, 270, 160, 30),
+        video_button=(610, 270, 160, 30),
+        sequence={"test%d" % s: int(s in steps and s not in (6, 7)) for s in range(1, 9)},
+        texts=texts, prefixes=prefixes, notes=dict(notes), controllers=dict(controllers),
+        loop="", colours={"off_bitmap": OFF, "red_bitmap": RED, "green_bitmap": GREEN,
+                          "meter_on": GREEN, "meter_off": OFF})
+    model.write(folder)
+    return model
 
 
 class _XImage(ctypes.Structure):
