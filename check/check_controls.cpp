@@ -2,7 +2,7 @@
 // other controls shown on the same page.
 #include <cstdint>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 #include "midi/control_map.h"
 

@@ -7,8 +7,8 @@
 #include <iterator>
 #include <set>
 
-#include "app/steps.h"
 #include "audio/loop_sample.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 #include "check/wave_layout.h"
 #include "config/device_select.h"

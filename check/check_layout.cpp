@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 #include "config/device_select.h"
 #include "config/page_keys.h"

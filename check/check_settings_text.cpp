@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"

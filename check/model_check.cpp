@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/sequence.h"
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/station_stubs.h"
 #include "config/device_select.h"
 #include "midi/control_map.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/bmp_image.h"
 #include "check/findings.h"
 #include "check/ini_document.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "config/device_select.h"
 #include "config/profile.h"
 #include "config/scan.h"

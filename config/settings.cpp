@@ -8,6 +8,7 @@
 #include "config/ini_section.h"
 #include "config/profile.h"
 #include "config/scan.h"
+#include "midi/control_map.h"
 
 Settings settings;
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "config/device_select.h"
 #include "config/profile.h"
 #include "config/settings.h"

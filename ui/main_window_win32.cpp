@@ -2,6 +2,7 @@
 
 #include "app/sequence.h"
 #include "audio/asio_host.h"
+#include "base/message_box_win32.h"
 #include "config/settings.h"
 #include "midi/note_receive.h"
 #include "resource.h"
@@ -81,6 +82,7 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
   videoButton =
       createButton(window, settings.videoButton, IDC_VIDEO_BUTTON, "Video Instructions...");
   mainWindow.set(window);
+  setMessageOwner(window);
   ShowWindow(window, showCommand);
   UpdateWindow(window);
   return true;

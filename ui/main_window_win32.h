@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/shared_word.h"
+#include "base/shared_word.h"
 
 // The two texts of the string table are held in buffers of this size: the window's title
 // and its class name.

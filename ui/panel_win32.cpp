@@ -1,11 +1,12 @@
 #include "ui/panel_win32.h"
 
-#include "app/sequence.h"
 #include "audio/asio_host.h"
+#include "base/message_box.h"
+#include "base/run_position.h"
+#include "base/steps.h"
 #include "config/settings.h"
 #include "midi/control_map.h"
 #include "ui/main_window_win32.h"
-#include "ui/message_box.h"
 #include "ui/panel.h"
 
 // The red and green pictures one drawing thread copies controls from. A bitmap can be
