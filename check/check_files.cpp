@@ -15,11 +15,11 @@
 #include "config/ini_section.h"
 #include "config/page_keys.h"
 #include "config/profile.h"
+#include "config/settings_schema.h"
 
 namespace {
 
 struct BitmapSlot {
-  const char* key;
   const char* caption;  // the station's message box caption when it cannot load the file
   BmpImage ModelCheck::*image;
   char (Settings::*path)[kPathCapacity];
@@ -27,15 +27,16 @@ struct BitmapSlot {
 
 // The station's load order: it stops at the first that fails.
 const BitmapSlot kBitmaps[] = {
-    {"off_bitmap", "Error opening screen background", &ModelCheck::off, &Settings::offBitmap},
-    {"red_bitmap", "Error opening screen background", &ModelCheck::red, &Settings::redBitmap},
-    {"green_bitmap", "Error opening screen background", &ModelCheck::green, &Settings::greenBitmap},
-    {"meter_on", "Error opening meter bitmap", &ModelCheck::meterOn, &Settings::meterOn},
-    {"meter_off", "Error opening meter bitmap", &ModelCheck::meterOff, &Settings::meterOff},
+    {"Error opening screen background", &ModelCheck::off, &Settings::offBitmap},
+    {"Error opening screen background", &ModelCheck::red, &Settings::redBitmap},
+    {"Error opening screen background", &ModelCheck::green, &Settings::greenBitmap},
+    {"Error opening meter bitmap", &ModelCheck::meterOn, &Settings::meterOn},
+    {"Error opening meter bitmap", &ModelCheck::meterOff, &Settings::meterOff},
 };
 
-std::string rawValue(const ModelCheck& model, const char* section, const char* key) {
-  const IniLine* line = findKey(model.ini, section, key);
+// The value as written of the fixed key that fills a path field.
+std::string rawValue(const ModelCheck& model, const SettingKey& key) {
+  const IniLine* line = findKey(model.ini, key.section, key.key);
   if (line == nullptr) {
     return "";
   }
@@ -50,31 +51,33 @@ std::string sizeText(const BmpImage& image) {
 
 void checkBitmaps(ModelCheck& model) {
   for (const BitmapSlot& slot : kBitmaps) {
+    const SettingKey& key = settingKeyOf(slot.path);
     BmpImage& image = model.*slot.image;
     const std::string stationPath = model.loaded.*slot.path;
-    const std::string value = rawValue(model, "background", slot.key);
+    const std::string value = rawValue(model, key);
     const std::string stops =
         "the station stops at start-up with \"" + std::string(slot.caption) + "\"";
     if (value.empty()) {
-      report(model, Severity::Error, "bitmap-missing", "background", slot.key,
+      report(model, Severity::Error, "bitmap-missing", key.section, key.key,
              "no bitmap named: " + stops);
       continue;
     }
     image = readBmpFile(openablePath(stationPath));
     if (!image.found) {
-      report(model, Severity::Error, "bitmap-missing", "background", slot.key,
+      report(model, Severity::Error, "bitmap-missing", key.section, key.key,
              displayPath(model.folder, stationPath) + " not found: " + stops);
     } else if (!image.loaded) {
-      report(model, Severity::Error, "bitmap-unreadable", "background", slot.key,
+      report(model, Severity::Error, "bitmap-unreadable", key.section, key.key,
              displayPath(model.folder, stationPath) + " does not load: " + image.problem + "; " +
                  stops);
     }
   }
   const BmpImage& off = model.off;
-  for (const char* key : {"red_bitmap", "green_bitmap"}) {
-    const BmpImage& image = std::strcmp(key, "red_bitmap") == 0 ? model.red : model.green;
+  for (const BitmapSlot& slot : {kBitmaps[1], kBitmaps[2]}) {  // red and green
+    const BmpImage& image = model.*slot.image;
+    const SettingKey& key = settingKeyOf(slot.path);
     if (off.loaded && image.loaded && (image.width != off.width || image.height != off.height)) {
-      report(model, Severity::Error, "panel-size", "background", key,
+      report(model, Severity::Error, "panel-size", key.section, key.key,
              "picture is " + sizeText(image) + ", the unlit panel " + sizeText(off) +
                  ": the three panel pictures must share one size");
     }
@@ -84,12 +87,14 @@ void checkBitmaps(ModelCheck& model) {
   }
   const BmpImage& on = model.meterOn;
   const BmpImage& unlit = model.meterOff;
+  const SettingKey& meterOnKey = settingKeyOf(&Settings::meterOn);
+  const SettingKey& meterOffKey = settingKeyOf(&Settings::meterOff);
   if (on.loaded && unlit.loaded && (on.width != unlit.width || on.height != unlit.height)) {
-    report(model, Severity::Error, "meter-size", "background", "meter_on",
+    report(model, Severity::Error, "meter-size", meterOnKey.section, meterOnKey.key,
            "picture is " + sizeText(on) + ", meter_off " + sizeText(unlit) +
                ": the two meter pictures must share one size");
   } else if (unlit.loaded && unlit.width < 20) {
-    report(model, Severity::Warning, "meter-narrow", "background", "meter_off",
+    report(model, Severity::Warning, "meter-narrow", meterOffKey.section, meterOffKey.key,
            "picture is " + std::to_string(unlit.width) +
                " pixels wide; the station draws each meter 20 pixels wide");
   }
@@ -100,17 +105,18 @@ void checkLoop(ModelCheck& model) {
   if (!stepEnabled(model, kStepAudioOut) && !stepEnabled(model, kStepAudioIn)) {
     return;
   }
-  const std::string value = rawValue(model, "audio", "loop");
+  const SettingKey& key = settingKeyOf(&Settings::loopPath);
+  const std::string value = rawValue(model, key);
   const std::string stationPath = model.loaded.loopPath;
   if (value.empty()) {
-    report(model, Severity::Error, "loop-missing", "audio", "loop",
+    report(model, Severity::Error, "loop-missing", key.section, key.key,
            "no loop sample named: the audio steps play nothing");
     return;
   }
   const std::string shown = displayPath(model.folder, stationPath);
   const std::string path = openablePath(stationPath);
   if (!isRegularFile(path)) {
-    report(model, Severity::Error, "loop-missing", "audio", "loop",
+    report(model, Severity::Error, "loop-missing", key.section, key.key,
            shown + " not found: the audio steps play nothing");
     return;
   }
@@ -119,15 +125,15 @@ void checkLoop(ModelCheck& model) {
   freeLoopSample();
   const WaveFacts facts = readWaveFacts(path);
   if (!plays) {
-    report(model, Severity::Error, "loop-layout", "audio", "loop",
+    report(model, Severity::Error, "loop-layout", key.section, key.key,
            shown + " does not play: " + facts.problem);
   } else if (facts.dataHeld < facts.dataBytes) {
-    report(model, Severity::Warning, "loop-short", "audio", "loop",
+    report(model, Severity::Warning, "loop-short", key.section, key.key,
            shown + " is cut short: its data chunk says " + std::to_string(facts.dataBytes) +
                " bytes, the file holds " + std::to_string(facts.dataHeld) +
                " of them; the station loops only those");
   } else if (facts.sampleRate != 44100) {
-    report(model, Severity::Warning, "loop-rate", "audio", "loop",
+    report(model, Severity::Warning, "loop-rate", key.section, key.key,
            shown + " is recorded at " + std::to_string(facts.sampleRate) +
                " Hz; the station plays it at 44100 Hz");
   }

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "check/model_check.h"
+#include "config/settings_schema.h"
 #include "midi/control_map.h"
 
 namespace {
@@ -240,14 +241,16 @@ void checkPictures(ModelCheck& model) {
   }
   for (size_t i = 0; i < lonely.size() && i < kMostStrayNotes; ++i) {
     const Marks& marks = *lonely[i];
-    report(model, Severity::Note, "marks-outside", "background",
-           marks.inRed ? "red_bitmap" : "green_bitmap",
+    const SettingKey& picture =
+        settingKeyOf(marks.inRed ? &Settings::redBitmap : &Settings::greenBitmap);
+    report(model, Severity::Note, "marks-outside", picture.section, picture.key,
            "marks in " + picturesWord(marks) + " at " + boxText(marks.box) + " (" +
                std::to_string(marks.pixels) +
                " pixels) lie outside every control: a control drawn but never defined?");
   }
   if (lonely.size() > kMostStrayNotes) {
-    report(model, Severity::Note, "marks-outside", "background", "red_bitmap",
+    const SettingKey& red = settingKeyOf(&Settings::redBitmap);
+    report(model, Severity::Note, "marks-outside", red.section, red.key,
            std::to_string(lonely.size() - kMostStrayNotes) +
                " more patches of marks lie outside every control");
   }
