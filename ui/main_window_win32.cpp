@@ -31,6 +31,8 @@ constexpr int kFontHeight = 18;
 constexpr char kFontFace[] = "arial";
 
 void registerWindowClass(HINSTANCE instance) {
+  LoadStringA(instance, IDS_APP_TITLE, windowTitle, sizeof(windowTitle));
+  LoadStringA(instance, IDC_VELKANALYSER, windowClassName, sizeof(windowClassName));
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
