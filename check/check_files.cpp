@@ -58,18 +58,18 @@ void checkBitmaps(ModelCheck& model) {
     const std::string stops =
         "the station stops at start-up with \"" + std::string(slot.caption) + "\"";
     if (value.empty()) {
-      report(model, Severity::Error, "bitmap-missing", key.section, key.key,
-             "no bitmap named: " + stops);
+      addFinding(model, Severity::Error, "bitmap-missing", key.section, key.key,
+                 "no bitmap named: " + stops);
       continue;
     }
     image = readBmpFile(openablePath(stationPath));
     if (!image.found) {
-      report(model, Severity::Error, "bitmap-missing", key.section, key.key,
-             displayPath(model.folder, stationPath) + " not found: " + stops);
+      addFinding(model, Severity::Error, "bitmap-missing", key.section, key.key,
+                 displayPath(model.folder, stationPath) + " not found: " + stops);
     } else if (!image.loaded) {
-      report(model, Severity::Error, "bitmap-unreadable", key.section, key.key,
-             displayPath(model.folder, stationPath) + " does not load: " + image.problem + "; " +
-                 stops);
+      addFinding(model, Severity::Error, "bitmap-unreadable", key.section, key.key,
+                 displayPath(model.folder, stationPath) + " does not load: " + image.problem +
+                     "; " + stops);
     }
   }
   const BmpImage& off = model.off;
@@ -77,9 +77,9 @@ void checkBitmaps(ModelCheck& model) {
     const BmpImage& image = model.*slot.image;
     const SettingKey& key = settingKeyOf(slot.path);
     if (off.loaded && image.loaded && (image.width != off.width || image.height != off.height)) {
-      report(model, Severity::Error, "panel-size", key.section, key.key,
-             "picture is " + sizeText(image) + ", the unlit panel " + sizeText(off) +
-                 ": the three panel pictures must share one size");
+      addFinding(model, Severity::Error, "panel-size", key.section, key.key,
+                 "picture is " + sizeText(image) + ", the unlit panel " + sizeText(off) +
+                     ": the three panel pictures must share one size");
     }
   }
   if (!stepEnabled(model, kStepAudioIn)) {
@@ -90,13 +90,13 @@ void checkBitmaps(ModelCheck& model) {
   const SettingKey& meterOnKey = settingKeyOf(&Settings::meterOn);
   const SettingKey& meterOffKey = settingKeyOf(&Settings::meterOff);
   if (on.loaded && unlit.loaded && (on.width != unlit.width || on.height != unlit.height)) {
-    report(model, Severity::Error, "meter-size", meterOnKey.section, meterOnKey.key,
-           "picture is " + sizeText(on) + ", meter_off " + sizeText(unlit) +
-               ": the two meter pictures must share one size");
+    addFinding(model, Severity::Error, "meter-size", meterOnKey.section, meterOnKey.key,
+               "picture is " + sizeText(on) + ", meter_off " + sizeText(unlit) +
+                   ": the two meter pictures must share one size");
   } else if (unlit.loaded && unlit.width < 20) {
-    report(model, Severity::Warning, "meter-narrow", meterOffKey.section, meterOffKey.key,
-           "picture is " + std::to_string(unlit.width) +
-               " pixels wide; the station draws each meter 20 pixels wide");
+    addFinding(model, Severity::Warning, "meter-narrow", meterOffKey.section, meterOffKey.key,
+               "picture is " + std::to_string(unlit.width) +
+                   " pixels wide; the station draws each meter 20 pixels wide");
   }
 }
 
@@ -109,15 +109,15 @@ void checkLoop(ModelCheck& model) {
   const std::string value = rawValue(model, key);
   const std::string stationPath = model.loaded.loopPath;
   if (value.empty()) {
-    report(model, Severity::Error, "loop-missing", key.section, key.key,
-           "no loop sample named: the audio steps play nothing");
+    addFinding(model, Severity::Error, "loop-missing", key.section, key.key,
+               "no loop sample named: the audio steps play nothing");
     return;
   }
   const std::string shown = displayPath(model.folder, stationPath);
   const std::string path = openablePath(stationPath);
   if (!isRegularFile(path)) {
-    report(model, Severity::Error, "loop-missing", key.section, key.key,
-           shown + " not found: the audio steps play nothing");
+    addFinding(model, Severity::Error, "loop-missing", key.section, key.key,
+               shown + " not found: the audio steps play nothing");
     return;
   }
   loadLoopSample(path.c_str());
@@ -125,17 +125,17 @@ void checkLoop(ModelCheck& model) {
   freeLoopSample();
   const WaveFacts facts = readWaveFacts(path);
   if (!plays) {
-    report(model, Severity::Error, "loop-layout", key.section, key.key,
-           shown + " does not play: " + facts.problem);
+    addFinding(model, Severity::Error, "loop-layout", key.section, key.key,
+               shown + " does not play: " + facts.problem);
   } else if (facts.dataHeld < facts.dataBytes) {
-    report(model, Severity::Warning, "loop-short", key.section, key.key,
-           shown + " is cut short: its data chunk says " + std::to_string(facts.dataBytes) +
-               " bytes, the file holds " + std::to_string(facts.dataHeld) +
-               " of them; the station loops only those");
+    addFinding(model, Severity::Warning, "loop-short", key.section, key.key,
+               shown + " is cut short: its data chunk says " + std::to_string(facts.dataBytes) +
+                   " bytes, the file holds " + std::to_string(facts.dataHeld) +
+                   " of them; the station loops only those");
   } else if (facts.sampleRate != 44100) {
-    report(model, Severity::Warning, "loop-rate", key.section, key.key,
-           shown + " is recorded at " + std::to_string(facts.sampleRate) +
-               " Hz; the station plays it at 44100 Hz");
+    addFinding(model, Severity::Warning, "loop-rate", key.section, key.key,
+               shown + " is recorded at " + std::to_string(facts.sampleRate) +
+                   " Hz; the station plays it at 44100 Hz");
   }
 }
 
@@ -164,26 +164,26 @@ void checkTextFile(ModelCheck& model, const std::string& path, const std::string
   const bool utf16 = bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
                                            (bytes[0] == 0xFE && bytes[1] == 0xFF));
   if (utf16) {
-    report(model, Severity::Warning, "text-encoding", "", "",
-           "the file is UTF-16 (Notepad's \"Unicode\"): the pane shows two odd letters and "
-           "stops at the first zero byte; save it as ANSI",
-           1, shown);
+    addFinding(model, Severity::Warning, "text-encoding", "", "",
+               "the file is UTF-16 (Notepad's \"Unicode\"): the pane shows two odd letters and "
+               "stops at the first zero byte; save it as ANSI",
+               1, shown);
     return;
   }
   const auto shownEnd = bytes.begin() + static_cast<long>(std::min(bytes.size(), kPaneBytes));
   const auto zero = std::find(bytes.begin(), shownEnd, 0);
   if (zero != shownEnd) {
     const size_t at = static_cast<size_t>(zero - bytes.begin());
-    report(model, Severity::Warning, "text-encoding", "", "",
-           "a zero byte (at byte " + std::to_string(at) +
-               ") ends the text: the pane shows nothing after it",
-           lineAtByte(bytes, at), shown);
+    addFinding(model, Severity::Warning, "text-encoding", "", "",
+               "a zero byte (at byte " + std::to_string(at) +
+                   ") ends the text: the pane shows nothing after it",
+               lineAtByte(bytes, at), shown);
   }
   if (bytes.size() > kPaneBytes) {
-    report(model, Severity::Warning, "text-long", "", "",
-           "the pane shows only the first 1024 bytes; the text is cut here (the file has " +
-               std::to_string(bytes.size()) + " bytes)",
-           lineAtByte(bytes, kPaneBytes), shown);
+    addFinding(model, Severity::Warning, "text-long", "", "",
+               "the pane shows only the first 1024 bytes; the text is cut here (the file has " +
+                   std::to_string(bytes.size()) + " bytes)",
+               lineAtByte(bytes, kPaneBytes), shown);
   }
   int bare = 0, firstBareLine = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {
@@ -196,10 +196,10 @@ void checkTextFile(ModelCheck& model, const std::string& path, const std::string
     }
   }
   if (bare > 0) {
-    report(model, Severity::Warning, "text-lf", "", "",
-           "line ends without CR LF (" + std::to_string(bare) +
-               " in the file): the pane runs such lines together",
-           firstBareLine, shown);
+    addFinding(model, Severity::Warning, "text-lf", "", "",
+               "line ends without CR LF (" + std::to_string(bare) +
+                   " in the file): the pane runs such lines together",
+               firstBareLine, shown);
   }
 }
 
@@ -255,8 +255,9 @@ void checkTextPages(ModelCheck& model) {
     const std::string path = openablePath(stationPath);
     const std::string shown = displayPath(model.folder, stationPath);
     if (!isRegularFile(path)) {
-      report(model, Severity::Warning, "text-missing", "text", line.key,
-             missingText(model, stationPath) + ": the pane stays empty on this page", line.line);
+      addFinding(model, Severity::Warning, "text-missing", "text", line.key,
+                 missingText(model, stationPath) + ": the pane stays empty on this page",
+                 line.line);
     } else if (seen.insert(path).second) {
       checkTextFile(model, path, shown);
     }
@@ -282,8 +283,9 @@ void checkVideos(ModelCheck& model) {
       continue;
     }
     if (!isRegularFile(openablePath(stationPath))) {
-      report(model, Severity::Warning, "video-missing", "video", line.key,
-             missingText(model, stationPath) + ": the video button starts nothing here", line.line);
+      addFinding(model, Severity::Warning, "video-missing", "video", line.key,
+                 missingText(model, stationPath) + ": the video button starts nothing here",
+                 line.line);
     }
   }
 }

@@ -219,20 +219,20 @@ void checkScan(ModelCheck& model, const std::string& section, const IniLine& lin
     const char* flagStop = nullptr;
     if (stop[0] == ',' && scanRectangle(stop + 1, flag, &flagStop) == 1 && *flagStop == '\0') {
       if (flag.x != 0) {
-        report(model, Severity::Warning, "controller-receive", section, line.key,
-               "a receive flag (" + std::to_string(flag.x) +
-                   ") on a controller is ignored: only notes take part in step 5",
-               line.line);
+        addFinding(model, Severity::Warning, "controller-receive", section, line.key,
+                   "a receive flag (" + std::to_string(flag.x) +
+                       ") on a controller is ignored: only notes take part in step 5",
+                   line.line);
       }
       return;
     }
   }
   const int32_t values[] = {rect.x, rect.y, rect.width, rect.height, receive};
   const std::string used = value.substr(0, static_cast<size_t>(stop - value.c_str()));
-  report(model, Severity::Warning, "value-scan", section, line.key,
-         "'" + value + "' scans only as far as '" + used + "': the station " +
-             keptFields(values, stored, count) + " and ignores '" + std::string(stop) + "'",
-         line.line);
+  addFinding(model, Severity::Warning, "value-scan", section, line.key,
+             "'" + value + "' scans only as far as '" + used + "': the station " +
+                 keptFields(values, stored, count) + " and ignores '" + std::string(stop) + "'",
+             line.line);
 }
 
 void checkValue(ModelCheck& model, const IniSectionLines& section, const IniLine& line) {
@@ -252,14 +252,14 @@ void checkValue(ModelCheck& model, const IniSectionLines& section, const IniLine
     if (name == kSequenceSection) {
       consequence = read == 0 ? " (the step is disabled)" : " (the step runs)";
     }
-    report(model, Severity::Warning, "value-scan", section.name, line.key,
-           "'" + value + "' is not a whole number" +
-               (value.size() >= kProfileIntCapacity
-                    ? " within the " + std::to_string(kProfileIntCapacity - 1) +
-                          " characters the station reads of a number"
-                    : std::string()) +
-               ": the station reads " + std::to_string(read) + consequence,
-           line.line);
+    addFinding(model, Severity::Warning, "value-scan", section.name, line.key,
+               "'" + value + "' is not a whole number" +
+                   (value.size() >= kProfileIntCapacity
+                        ? " within the " + std::to_string(kProfileIntCapacity - 1) +
+                              " characters the station reads of a number"
+                        : std::string()) +
+                   ": the station reads " + std::to_string(read) + consequence,
+               line.line);
   }
   if (isKeyOfKind(name, line.key, SettingKind::Rectangle) && !value.empty()) {
     checkScan(model, section.name, line, value, 0);
@@ -270,33 +270,34 @@ void checkSectionLines(ModelCheck& model, const IniSectionLines& section) {
   for (size_t i = 0; i < section.lines.size(); ++i) {
     const IniLine& line = section.lines[i];
     if (!line.hasEquals) {
-      report(model, Severity::Warning, "no-equals", section.name, "",
-             "line '" + line.key + "' has no '=': the station reads nothing from it", line.line);
+      addFinding(model, Severity::Warning, "no-equals", section.name, "",
+                 "line '" + line.key + "' has no '=': the station reads nothing from it",
+                 line.line);
       continue;
     }
     std::string explain;
     if (!isReadKey(section.name, line.key, explain)) {
-      report(model, Severity::Warning, "key-unknown", section.name, line.key,
-             "key never read: " + explain, line.line);
+      addFinding(model, Severity::Warning, "key-unknown", section.name, line.key,
+                 "key never read: " + explain, line.line);
       continue;
     }
     const size_t first = section.firstOf.at(foldProfileCase(line.key));
     if (first != i) {
       const IniLine& winner = section.lines[first];
-      report(model, Severity::Warning, "key-duplicate", section.name, line.key,
-             "set again; the station reads line " + std::to_string(winner.line) + " ('" +
-                 winner.value + "') and ignores this one",
-             line.line);
+      addFinding(model, Severity::Warning, "key-duplicate", section.name, line.key,
+                 "set again; the station reads line " + std::to_string(winner.line) + " ('" +
+                     winner.value + "') and ignores this one",
+                 line.line);
       continue;
     }
     const std::string& raw = line.value;
     const bool quoted =
         raw.size() >= 2 && (raw[0] == '"' || raw[0] == '\'') && raw.back() == raw[0];
     if (raw.size() - (quoted ? 2 : 0) > kValueCapacity - 1) {
-      report(model, Severity::Warning, "value-long", section.name, line.key,
-             "value is " + std::to_string(raw.size() - (quoted ? 2 : 0)) +
-                 " characters long; the station reads only the first 127",
-             line.line);
+      addFinding(model, Severity::Warning, "value-long", section.name, line.key,
+                 "value is " + std::to_string(raw.size() - (quoted ? 2 : 0)) +
+                     " characters long; the station reads only the first 127",
+                 line.line);
     }
     checkValue(model, section, line);
   }
@@ -394,29 +395,30 @@ void checkSettingsText(ModelCheck& model) {
   const IniDocument& ini = model.ini;
   const std::string markProblem = byteOrderMarkProblem(ini);
   if (!markProblem.empty()) {
-    report(model, Severity::Warning, "byte-order-mark", ini.sections[0].name, "", markProblem, 1);
+    addFinding(model, Severity::Warning, "byte-order-mark", ini.sections[0].name, "", markProblem,
+               1);
   }
   for (const IniDuplicateSection& duplicate : ini.duplicates) {
-    report(model, Severity::Warning, "section-duplicate", duplicate.name, "",
-           "section appears again; the station reads only the one at line " +
-               std::to_string(duplicate.firstLine) + ", so the " +
-               std::to_string(duplicate.keyCount) + " keys here are never read",
-           duplicate.line);
+    addFinding(model, Severity::Warning, "section-duplicate", duplicate.name, "",
+               "section appears again; the station reads only the one at line " +
+                   std::to_string(duplicate.firstLine) + ", so the " +
+                   std::to_string(duplicate.keyCount) + " keys here are never read",
+               duplicate.line);
   }
   for (const IniSectionLines& section : ini.sections) {
     if (section.line == 0) {
-      report(model, Severity::Warning, "outside-section", "", "",
-             std::to_string(section.lines.size()) +
-                 " lines stand above the first section header; the station never reads them",
-             section.lines.front().line);
+      addFinding(model, Severity::Warning, "outside-section", "", "",
+                 std::to_string(section.lines.size()) +
+                     " lines stand above the first section header; the station never reads them",
+                 section.lines.front().line);
       continue;
     }
     if (!isOneOf(section.name, kSettingSections)) {
       const std::string meant = closest(section.name, kSettingSections);
-      report(model, Severity::Warning, "section-unknown", section.name, "",
-             "section never read" +
-                 (meant.empty() ? std::string() : ": did you mean [" + meant + "]?"),
-             section.line);
+      addFinding(model, Severity::Warning, "section-unknown", section.name, "",
+                 "section never read" +
+                     (meant.empty() ? std::string() : ": did you mean [" + meant + "]?"),
+                 section.line);
       continue;
     }
     checkSectionLines(model, section);
