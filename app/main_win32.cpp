@@ -1,10 +1,9 @@
 // Entry point: start-up in a fixed order, the message loop with its 100 ms tick, shutdown.
 #include <windows.h>
 
-#include <cstring>
-
 #include "audio/asio_host.h"
 #include "config/device_select.h"
+#include "config/path_rule.h"
 #include "config/settings.h"
 #include "midi/midi_ports.h"
 #include "resource.h"
@@ -12,19 +11,6 @@
 #include "ui/panel_win32.h"
 
 #include <objbase.h>
-
-// The executable's folder with its trailing backslash. A path cut short by the buffer still
-// ends at a backslash when one is left in it.
-static void findExeFolder() {
-  GetModuleFileNameA(nullptr, exeFolder, kPathCapacity - 1);
-  exeFolder[kPathCapacity - 1] = '\0';
-  for (size_t i = strlen(exeFolder); i-- > 1;) {
-    if (exeFolder[i] == '\\') {
-      exeFolder[i + 1] = '\0';
-      break;
-    }
-  }
-}
 
 static int runMessageLoop(HINSTANCE instance) {
   HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDC_VELKANALYSER));
@@ -51,8 +37,6 @@ struct StartedParts {
 // Start-up in its fixed order, then the message loop; stops at the first part that fails
 // (which has shown its own message). Returns the exit code.
 static int startAndRun(HINSTANCE instance, int showCommand, StartedParts& started) {
-  LoadStringA(instance, IDS_APP_TITLE, windowTitle, sizeof(windowTitle));
-  LoadStringA(instance, IDC_VELKANALYSER, windowClassName, sizeof(windowClassName));
   registerWindowClass(instance);
   findExeFolder();
   if (!selectDevice()) {

@@ -9,10 +9,6 @@
 #include "ui/text_pane.h"
 #include "ui/window_ops.h"
 
-Shared<int32_t> currentStep{0};
-Shared<int32_t> currentPage{0};
-Shared<int32_t> currentPair{0};
-
 int pageCount() {
   const int step = currentStep.get();
   int pages = 0;
@@ -126,7 +122,7 @@ static void advance(bool forced) {
   }
   if (!forced && currentPage.get() + 1 < pageCount()) {
     // Passes of this page go into the step's results before the page tables are cleared.
-    collectPageResults();
+    collectPageResults(currentStep.get());
     resetPageTables();
     currentPage.set(currentPage.get() + 1);
     setChannelFilter(true);
@@ -134,9 +130,9 @@ static void advance(bool forced) {
     repaintMainWindow();
     return;
   }
-  snapshotResults();
-  resetPageTables();
   const int step = currentStep.get();
+  snapshotResults(step);
+  resetPageTables();
   if (currentPair.get() < lastPair(step)) {
     currentPair.set(currentPair.get() + 1);
     setChannelFilter(false);

@@ -2,15 +2,10 @@
 #ifndef APP_SEQUENCE_H
 #define APP_SEQUENCE_H
 
-#include <cstdint>
+#include "base/run_position.h"
+#include "base/steps.h"
 
-#include "app/shared_word.h"
-#include "app/steps.h"
-
-// Written on the window thread only; read by the MIDI and audio threads.
-extern Shared<int32_t> currentStep;  // 0..7 for steps 1..8, 8 when finished
-extern Shared<int32_t> currentPage;  // -1: the step's own text; 0..15: its pages
-extern Shared<int32_t> currentPair;  // channel pair of steps 6 and 7
+// The functions below are the only writers of the position (base/run_position.h).
 
 // The operator's "Continue..." or "Skip Test..." press: the next channel pair of an audio
 // step, else the step ends at once, whatever pages it has left.

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "app/shared_word.h"
 #include "audio/asio_summary.h"
+#include "base/shared_word.h"
 
 constexpr int kMaxAsioChannels = 32;  // of each direction
 

@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ascii_text.h"
-#include "app/registry_win32.h"
 #include "audio/asio_driver.h"
 #include "audio/driver_guard.h"
 #include "audio/loop_sample.h"
+#include "base/ascii_text.h"
+#include "base/message_box.h"
+#include "base/registry_win32.h"
 #include "config/device_select.h"
 #include "config/settings.h"
-#include "ui/message_box.h"
 
 #include <objbase.h>
 

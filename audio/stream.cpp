@@ -5,10 +5,11 @@
 #include <limits>
 #include <type_traits>
 
-#include "app/sequence.h"
 #include "audio/asio_driver.h"
 #include "audio/asio_host.h"
 #include "audio/loop_sample.h"
+#include "base/run_position.h"
+#include "base/steps.h"
 
 // LSB sample types are the machine's own byte order; MSB types are swapped.
 static_assert(std::endian::native == std::endian::little);

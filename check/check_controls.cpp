@@ -2,7 +2,7 @@
 // other controls shown on the same page.
 #include <cstdint>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 #include "midi/control_map.h"
 
@@ -54,8 +54,8 @@ void checkKind(ModelCheck& model, bool note) {
     }
     const ControlRect& r = rectOf(note, i);
     if (r.width <= 0 || r.height <= 0) {
-      reportControl(model, Severity::Error, "rect-size", note, i,
-                    "rectangle " + rectText(r) + " has no area: the control never shows");
+      addControlFinding(model, Severity::Error, "rect-size", note, i,
+                        "rectangle " + rectText(r) + " has no area: the control never shows");
       continue;
     }
     shown.push_back(i);
@@ -67,7 +67,7 @@ void checkKind(ModelCheck& model, bool note) {
     if (!inside) {
       const bool away =
           r.x >= panelWidth || r.y >= panelHeight || rightEdge(r) <= 0 || bottomEdge(r) <= 0;
-      reportControl(
+      addControlFinding(
           model, Severity::Error, "rect-outside", note, i,
           "rectangle " + rectText(r) +
               (away ? " lies outside the panel picture (" : " reaches past the panel picture (") +
@@ -83,11 +83,11 @@ void checkKind(ModelCheck& model, bool note) {
       if (together == 0 || !overlaps(rectOf(note, earlier), rectOf(note, later))) {
         continue;
       }
-      reportControl(model, Severity::Warning, "rect-overlap", note, later,
-                    "rectangle " + rectText(rectOf(note, later)) + " overlaps " +
-                        controlAddress(note, earlier) + " (" + controlKey(earlier) + ", line " +
-                        std::to_string(controlLine(model, note, earlier)) + ") on page " +
-                        pageOfBit(model, note, lowestBit(together)));
+      addControlFinding(model, Severity::Warning, "rect-overlap", note, later,
+                        "rectangle " + rectText(rectOf(note, later)) + " overlaps " +
+                            controlAddress(note, earlier) + " (" + controlKey(earlier) + ", line " +
+                            std::to_string(controlLine(model, note, earlier)) + ") on page " +
+                            pageOfBit(model, note, lowestBit(together)));
     }
   }
 }

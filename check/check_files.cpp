@@ -7,19 +7,19 @@
 #include <iterator>
 #include <set>
 
-#include "app/steps.h"
 #include "audio/loop_sample.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 #include "check/wave_layout.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/page_keys.h"
 #include "config/profile.h"
+#include "config/settings_schema.h"
 
 namespace {
 
 struct BitmapSlot {
-  const char* key;
   const char* caption;  // the station's message box caption when it cannot load the file
   BmpImage ModelCheck::*image;
   char (Settings::*path)[kPathCapacity];
@@ -27,15 +27,16 @@ struct BitmapSlot {
 
 // The station's load order: it stops at the first that fails.
 const BitmapSlot kBitmaps[] = {
-    {"off_bitmap", "Error opening screen background", &ModelCheck::off, &Settings::offBitmap},
-    {"red_bitmap", "Error opening screen background", &ModelCheck::red, &Settings::redBitmap},
-    {"green_bitmap", "Error opening screen background", &ModelCheck::green, &Settings::greenBitmap},
-    {"meter_on", "Error opening meter bitmap", &ModelCheck::meterOn, &Settings::meterOn},
-    {"meter_off", "Error opening meter bitmap", &ModelCheck::meterOff, &Settings::meterOff},
+    {"Error opening screen background", &ModelCheck::off, &Settings::offBitmap},
+    {"Error opening screen background", &ModelCheck::red, &Settings::redBitmap},
+    {"Error opening screen background", &ModelCheck::green, &Settings::greenBitmap},
+    {"Error opening meter bitmap", &ModelCheck::meterOn, &Settings::meterOn},
+    {"Error opening meter bitmap", &ModelCheck::meterOff, &Settings::meterOff},
 };
 
-std::string rawValue(const ModelCheck& model, const char* section, const char* key) {
-  const IniLine* line = findKey(model.ini, section, key);
+// The value as written of the fixed key that fills a path field.
+std::string rawValue(const ModelCheck& model, const SettingKey& key) {
+  const IniLine* line = findKey(model.ini, key.section, key.key);
   if (line == nullptr) {
     return "";
   }
@@ -50,33 +51,35 @@ std::string sizeText(const BmpImage& image) {
 
 void checkBitmaps(ModelCheck& model) {
   for (const BitmapSlot& slot : kBitmaps) {
+    const SettingKey& key = settingKeyOf(slot.path);
     BmpImage& image = model.*slot.image;
     const std::string stationPath = model.loaded.*slot.path;
-    const std::string value = rawValue(model, "background", slot.key);
+    const std::string value = rawValue(model, key);
     const std::string stops =
         "the station stops at start-up with \"" + std::string(slot.caption) + "\"";
     if (value.empty()) {
-      report(model, Severity::Error, "bitmap-missing", "background", slot.key,
-             "no bitmap named: " + stops);
+      addFinding(model, Severity::Error, "bitmap-missing", key.section, key.key,
+                 "no bitmap named: " + stops);
       continue;
     }
     image = readBmpFile(openablePath(stationPath));
     if (!image.found) {
-      report(model, Severity::Error, "bitmap-missing", "background", slot.key,
-             displayPath(model.folder, stationPath) + " not found: " + stops);
+      addFinding(model, Severity::Error, "bitmap-missing", key.section, key.key,
+                 displayPath(model.folder, stationPath) + " not found: " + stops);
     } else if (!image.loaded) {
-      report(model, Severity::Error, "bitmap-unreadable", "background", slot.key,
-             displayPath(model.folder, stationPath) + " does not load: " + image.problem + "; " +
-                 stops);
+      addFinding(model, Severity::Error, "bitmap-unreadable", key.section, key.key,
+                 displayPath(model.folder, stationPath) + " does not load: " + image.problem +
+                     "; " + stops);
     }
   }
   const BmpImage& off = model.off;
-  for (const char* key : {"red_bitmap", "green_bitmap"}) {
-    const BmpImage& image = std::strcmp(key, "red_bitmap") == 0 ? model.red : model.green;
+  for (const BitmapSlot& slot : {kBitmaps[1], kBitmaps[2]}) {  // red and green
+    const BmpImage& image = model.*slot.image;
+    const SettingKey& key = settingKeyOf(slot.path);
     if (off.loaded && image.loaded && (image.width != off.width || image.height != off.height)) {
-      report(model, Severity::Error, "panel-size", "background", key,
-             "picture is " + sizeText(image) + ", the unlit panel " + sizeText(off) +
-                 ": the three panel pictures must share one size");
+      addFinding(model, Severity::Error, "panel-size", key.section, key.key,
+                 "picture is " + sizeText(image) + ", the unlit panel " + sizeText(off) +
+                     ": the three panel pictures must share one size");
     }
   }
   if (!stepEnabled(model, kStepAudioIn)) {
@@ -84,14 +87,16 @@ void checkBitmaps(ModelCheck& model) {
   }
   const BmpImage& on = model.meterOn;
   const BmpImage& unlit = model.meterOff;
+  const SettingKey& meterOnKey = settingKeyOf(&Settings::meterOn);
+  const SettingKey& meterOffKey = settingKeyOf(&Settings::meterOff);
   if (on.loaded && unlit.loaded && (on.width != unlit.width || on.height != unlit.height)) {
-    report(model, Severity::Error, "meter-size", "background", "meter_on",
-           "picture is " + sizeText(on) + ", meter_off " + sizeText(unlit) +
-               ": the two meter pictures must share one size");
+    addFinding(model, Severity::Error, "meter-size", meterOnKey.section, meterOnKey.key,
+               "picture is " + sizeText(on) + ", meter_off " + sizeText(unlit) +
+                   ": the two meter pictures must share one size");
   } else if (unlit.loaded && unlit.width < 20) {
-    report(model, Severity::Warning, "meter-narrow", "background", "meter_off",
-           "picture is " + std::to_string(unlit.width) +
-               " pixels wide; the station draws each meter 20 pixels wide");
+    addFinding(model, Severity::Warning, "meter-narrow", meterOffKey.section, meterOffKey.key,
+               "picture is " + std::to_string(unlit.width) +
+                   " pixels wide; the station draws each meter 20 pixels wide");
   }
 }
 
@@ -100,18 +105,19 @@ void checkLoop(ModelCheck& model) {
   if (!stepEnabled(model, kStepAudioOut) && !stepEnabled(model, kStepAudioIn)) {
     return;
   }
-  const std::string value = rawValue(model, "audio", "loop");
+  const SettingKey& key = settingKeyOf(&Settings::loopPath);
+  const std::string value = rawValue(model, key);
   const std::string stationPath = model.loaded.loopPath;
   if (value.empty()) {
-    report(model, Severity::Error, "loop-missing", "audio", "loop",
-           "no loop sample named: the audio steps play nothing");
+    addFinding(model, Severity::Error, "loop-missing", key.section, key.key,
+               "no loop sample named: the audio steps play nothing");
     return;
   }
   const std::string shown = displayPath(model.folder, stationPath);
   const std::string path = openablePath(stationPath);
   if (!isRegularFile(path)) {
-    report(model, Severity::Error, "loop-missing", "audio", "loop",
-           shown + " not found: the audio steps play nothing");
+    addFinding(model, Severity::Error, "loop-missing", key.section, key.key,
+               shown + " not found: the audio steps play nothing");
     return;
   }
   loadLoopSample(path.c_str());
@@ -119,17 +125,17 @@ void checkLoop(ModelCheck& model) {
   freeLoopSample();
   const WaveFacts facts = readWaveFacts(path);
   if (!plays) {
-    report(model, Severity::Error, "loop-layout", "audio", "loop",
-           shown + " does not play: " + facts.problem);
+    addFinding(model, Severity::Error, "loop-layout", key.section, key.key,
+               shown + " does not play: " + facts.problem);
   } else if (facts.dataHeld < facts.dataBytes) {
-    report(model, Severity::Warning, "loop-short", "audio", "loop",
-           shown + " is cut short: its data chunk says " + std::to_string(facts.dataBytes) +
-               " bytes, the file holds " + std::to_string(facts.dataHeld) +
-               " of them; the station loops only those");
+    addFinding(model, Severity::Warning, "loop-short", key.section, key.key,
+               shown + " is cut short: its data chunk says " + std::to_string(facts.dataBytes) +
+                   " bytes, the file holds " + std::to_string(facts.dataHeld) +
+                   " of them; the station loops only those");
   } else if (facts.sampleRate != 44100) {
-    report(model, Severity::Warning, "loop-rate", "audio", "loop",
-           shown + " is recorded at " + std::to_string(facts.sampleRate) +
-               " Hz; the station plays it at 44100 Hz");
+    addFinding(model, Severity::Warning, "loop-rate", key.section, key.key,
+               shown + " is recorded at " + std::to_string(facts.sampleRate) +
+                   " Hz; the station plays it at 44100 Hz");
   }
 }
 
@@ -158,26 +164,26 @@ void checkTextFile(ModelCheck& model, const std::string& path, const std::string
   const bool utf16 = bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
                                            (bytes[0] == 0xFE && bytes[1] == 0xFF));
   if (utf16) {
-    report(model, Severity::Warning, "text-encoding", "", "",
-           "the file is UTF-16 (Notepad's \"Unicode\"): the pane shows two odd letters and "
-           "stops at the first zero byte; save it as ANSI",
-           1, shown);
+    addFinding(model, Severity::Warning, "text-encoding", "", "",
+               "the file is UTF-16 (Notepad's \"Unicode\"): the pane shows two odd letters and "
+               "stops at the first zero byte; save it as ANSI",
+               1, shown);
     return;
   }
   const auto shownEnd = bytes.begin() + static_cast<long>(std::min(bytes.size(), kPaneBytes));
   const auto zero = std::find(bytes.begin(), shownEnd, 0);
   if (zero != shownEnd) {
     const size_t at = static_cast<size_t>(zero - bytes.begin());
-    report(model, Severity::Warning, "text-encoding", "", "",
-           "a zero byte (at byte " + std::to_string(at) +
-               ") ends the text: the pane shows nothing after it",
-           lineAtByte(bytes, at), shown);
+    addFinding(model, Severity::Warning, "text-encoding", "", "",
+               "a zero byte (at byte " + std::to_string(at) +
+                   ") ends the text: the pane shows nothing after it",
+               lineAtByte(bytes, at), shown);
   }
   if (bytes.size() > kPaneBytes) {
-    report(model, Severity::Warning, "text-long", "", "",
-           "the pane shows only the first 1024 bytes; the text is cut here (the file has " +
-               std::to_string(bytes.size()) + " bytes)",
-           lineAtByte(bytes, kPaneBytes), shown);
+    addFinding(model, Severity::Warning, "text-long", "", "",
+               "the pane shows only the first 1024 bytes; the text is cut here (the file has " +
+                   std::to_string(bytes.size()) + " bytes)",
+               lineAtByte(bytes, kPaneBytes), shown);
   }
   int bare = 0, firstBareLine = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {
@@ -190,10 +196,10 @@ void checkTextFile(ModelCheck& model, const std::string& path, const std::string
     }
   }
   if (bare > 0) {
-    report(model, Severity::Warning, "text-lf", "", "",
-           "line ends without CR LF (" + std::to_string(bare) +
-               " in the file): the pane runs such lines together",
-           firstBareLine, shown);
+    addFinding(model, Severity::Warning, "text-lf", "", "",
+               "line ends without CR LF (" + std::to_string(bare) +
+                   " in the file): the pane runs such lines together",
+               firstBareLine, shown);
   }
 }
 
@@ -249,8 +255,9 @@ void checkTextPages(ModelCheck& model) {
     const std::string path = openablePath(stationPath);
     const std::string shown = displayPath(model.folder, stationPath);
     if (!isRegularFile(path)) {
-      report(model, Severity::Warning, "text-missing", "text", line.key,
-             missingText(model, stationPath) + ": the pane stays empty on this page", line.line);
+      addFinding(model, Severity::Warning, "text-missing", "text", line.key,
+                 missingText(model, stationPath) + ": the pane stays empty on this page",
+                 line.line);
     } else if (seen.insert(path).second) {
       checkTextFile(model, path, shown);
     }
@@ -276,8 +283,9 @@ void checkVideos(ModelCheck& model) {
       continue;
     }
     if (!isRegularFile(openablePath(stationPath))) {
-      report(model, Severity::Warning, "video-missing", "video", line.key,
-             missingText(model, stationPath) + ": the video button starts nothing here", line.line);
+      addFinding(model, Severity::Warning, "video-missing", "video", line.key,
+                 missingText(model, stationPath) + ": the video button starts nothing here",
+                 line.line);
     }
   }
 }

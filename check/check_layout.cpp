@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 
 namespace {
@@ -80,14 +80,14 @@ void checkLayout(ModelCheck& model) {
       continue;
     }
     if (key == "continue_button") {
-      report(model, Severity::Error, "child-empty", "background", key,
-             "the button has no size: the operator cannot start the run");
+      addFinding(model, Severity::Error, "child-empty", "background", key,
+                 "the button has no size: the operator cannot start the run");
     } else if (key == "text_window") {
-      report(model, Severity::Warning, "child-empty", "background", key,
-             "the text pane has no size: the instructions never show");
+      addFinding(model, Severity::Warning, "child-empty", "background", key,
+                 "the text pane has no size: the instructions never show");
     } else if (hasVideo(model)) {
-      report(model, Severity::Warning, "child-empty", "background", key,
-             "the button has no size, though [video] names videos");
+      addFinding(model, Severity::Warning, "child-empty", "background", key,
+                 "the button has no size, though [video] names videos");
     }
   }
 
@@ -100,18 +100,18 @@ void checkLayout(ModelCheck& model) {
     const bool unreachable =
         child.key == "continue_button" &&
         (r.x >= clientWidth || r.y >= clientHeight || rightEdge(r) <= 0 || bottomEdge(r) <= 0);
-    report(model, unreachable ? Severity::Error : Severity::Warning, "outside-client",
-           child.section, child.key,
-           child.name + " (" + edges(r) + ") reaches past the client area of a " +
-               std::to_string(s.width) + " x " + std::to_string(s.height) + " window (about " +
-               client + ")");
+    addFinding(model, unreachable ? Severity::Error : Severity::Warning, "outside-client",
+               child.section, child.key,
+               child.name + " (" + edges(r) + ") reaches past the client area of a " +
+                   std::to_string(s.width) + " x " + std::to_string(s.height) + " window (about " +
+                   client + ")");
   }
   for (size_t i = 0; i < children.size(); ++i) {
     for (size_t j = i + 1; j < children.size(); ++j) {
       if (overlaps(children[i].rect, children[j].rect)) {
-        report(model, Severity::Warning, "child-overlap", children[j].section, children[j].key,
-               children[j].name + " (" + edges(children[j].rect) + ") overlaps " +
-                   children[i].name + " (" + edges(children[i].rect) + ")");
+        addFinding(model, Severity::Warning, "child-overlap", children[j].section, children[j].key,
+                   children[j].name + " (" + edges(children[j].rect) + ") overlaps " +
+                       children[i].name + " (" + edges(children[i].rect) + ")");
       }
     }
   }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/check_run.h"
 #include "check/model_sheet.h"
 #include "check/report_json.h"

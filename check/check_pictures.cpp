@@ -6,6 +6,7 @@
 #include <map>
 
 #include "check/model_check.h"
+#include "config/settings_schema.h"
 #include "midi/control_map.h"
 
 namespace {
@@ -142,11 +143,11 @@ void checkControlLight(ModelCheck& model, const Pictures& p, Control& c, const B
       cover.add(nearbyMarks);
       message += "; marks lie close by, and rectangle " + boxText(cover) + " would cover them";
     }
-    reportControl(model, Severity::Warning, "not-lit", c.note, c.index, message);
+    addControlFinding(model, Severity::Warning, "not-lit", c.note, c.index, message);
   } else if (redIsGreen) {
-    reportControl(model, Severity::Warning, "red-is-green", c.note, c.index,
-                  "the red and green pictures are the same inside " + rect +
-                      ": the operator cannot see it pass");
+    addControlFinding(model, Severity::Warning, "red-is-green", c.note, c.index,
+                      "the red and green pictures are the same inside " + rect +
+                          ": the operator cannot see it pass");
   }
 }
 
@@ -232,23 +233,25 @@ void checkPictures(ModelCheck& model) {
     }
     Box cover = controls[c].litInside;
     cover.add(marksBox);
-    reportControl(model, Severity::Note, "marks-outside", controls[c].note, controls[c].index,
-                  "marks in " + picturesWord(found->second) + " at " + boxText(marksBox) +
-                      " lie just outside rectangle " +
-                      rectText(rectOf(controls[c].note, controls[c].index)) + "; rectangle " +
-                      boxText(cover) + " would cover them");
+    addControlFinding(model, Severity::Note, "marks-outside", controls[c].note, controls[c].index,
+                      "marks in " + picturesWord(found->second) + " at " + boxText(marksBox) +
+                          " lie just outside rectangle " +
+                          rectText(rectOf(controls[c].note, controls[c].index)) + "; rectangle " +
+                          boxText(cover) + " would cover them");
   }
   for (size_t i = 0; i < lonely.size() && i < kMostStrayNotes; ++i) {
     const Marks& marks = *lonely[i];
-    report(model, Severity::Note, "marks-outside", "background",
-           marks.inRed ? "red_bitmap" : "green_bitmap",
-           "marks in " + picturesWord(marks) + " at " + boxText(marks.box) + " (" +
-               std::to_string(marks.pixels) +
-               " pixels) lie outside every control: a control drawn but never defined?");
+    const SettingKey& picture =
+        settingKeyOf(marks.inRed ? &Settings::redBitmap : &Settings::greenBitmap);
+    addFinding(model, Severity::Note, "marks-outside", picture.section, picture.key,
+               "marks in " + picturesWord(marks) + " at " + boxText(marks.box) + " (" +
+                   std::to_string(marks.pixels) +
+                   " pixels) lie outside every control: a control drawn but never defined?");
   }
   if (lonely.size() > kMostStrayNotes) {
-    report(model, Severity::Note, "marks-outside", "background", "red_bitmap",
-           std::to_string(lonely.size() - kMostStrayNotes) +
-               " more patches of marks lie outside every control");
+    const SettingKey& red = settingKeyOf(&Settings::redBitmap);
+    addFinding(model, Severity::Note, "marks-outside", red.section, red.key,
+               std::to_string(lonely.size() - kMostStrayNotes) +
+                   " more patches of marks lie outside every control");
   }
 }

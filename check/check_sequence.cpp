@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 #include "config/device_select.h"
 #include "config/page_keys.h"
@@ -79,28 +79,28 @@ void checkStepPages(ModelCheck& model, const StepView& step, bool noReceiveNotes
   for (const PageView& page : step.pages) {
     if (page.underTest.empty()) {
       if (!(step.step == kStepNoteRxTest && noReceiveNotes)) {
-        report(model, Severity::Warning, "page-empty", "text", page.key,
-               "page " + pageName(page) + " of step " + std::to_string(stepNumber(step.step)) +
-                   " puts no " + kindWord(step.step, false) + " under test: it passes at once",
-               pageLine(model, page));
+        addFinding(model, Severity::Warning, "page-empty", "text", page.key,
+                   "page " + pageName(page) + " of step " + std::to_string(stepNumber(step.step)) +
+                       " puts no " + kindWord(step.step, false) + " under test: it passes at once",
+                   pageLine(model, page));
       }
       continue;
     }
     if (!page.cannotPass.empty()) {
-      report(model, Severity::Error, "page-stuck", "text", page.key,
-             "page " + pageName(page) +
-                 " can never finish by itself: " + std::to_string(page.cannotPass.size()) + " " +
-                 kindWord(step.step, true) + " under test (" + keyList(page.cannotPass) +
-                 ") can never pass, since " + stuckReason(step, page),
-             pageLine(model, page));
+      addFinding(model, Severity::Error, "page-stuck", "text", page.key,
+                 "page " + pageName(page) +
+                     " can never finish by itself: " + std::to_string(page.cannotPass.size()) +
+                     " " + kindWord(step.step, true) + " under test (" + keyList(page.cannotPass) +
+                     ") can never pass, since " + stuckReason(step, page),
+                 pageLine(model, page));
     }
   }
   for (int index : step.neverUnderTest) {
     const bool note = step.step != kStepControllerTest;
-    reportControl(model, Severity::Error, "never-tested", note, index,
-                  controlAddress(note, index) + " is never under test in step " +
-                      std::to_string(stepNumber(step.step)) + ": " + neverReason(step, index) +
-                      "; it can never pass");
+    addControlFinding(model, Severity::Error, "never-tested", note, index,
+                      controlAddress(note, index) + " is never under test in step " +
+                          std::to_string(stepNumber(step.step)) + ": " + neverReason(step, index) +
+                          "; it can never pass");
   }
 }
 
@@ -128,22 +128,22 @@ void checkPagesShown(ModelCheck& model) {
       }
       const std::string key = pageKey(step, page);
       if (isMidiTestStep(step) && firstGap >= 0) {
-        report(model, Severity::Warning, "page-gap", "text", key,
-               "never shown: " + pageKey(step, firstGap) +
-                   " is missing, and a step's pages end at the first missing one");
+        addFinding(model, Severity::Warning, "page-gap", "text", key,
+                   "never shown: " + pageKey(step, firstGap) +
+                       " is missing, and a step's pages end at the first missing one");
       } else if ((step == kStepOpening && page > 0) || step == kStepMidiLink ||
                  step == kStepClosing) {
-        report(model, Severity::Warning, "page-unused", "text", key,
-               "never shown: step " + std::to_string(stepNumber(step)) +
-                   (step == kStepOpening ? " shows only " + pageKey(kStepOpening, 0)
-                                         : std::string(" has no pages")) +
-                   ", and its button ends the step");
+        addFinding(model, Severity::Warning, "page-unused", "text", key,
+                   "never shown: step " + std::to_string(stepNumber(step)) +
+                       (step == kStepOpening ? " shows only " + pageKey(kStepOpening, 0)
+                                             : std::string(" has no pages")) +
+                       ", and its button ends the step");
       }
     }
   }
   if (!pageValue(kStepOpening, -1).empty() && !pageValue(kStepOpening, 0).empty()) {
-    report(model, Severity::Warning, "page-unused", "text", pageKey(kStepOpening, -1),
-           "never shown: at start the station shows " + pageKey(kStepOpening, 0) + " instead");
+    addFinding(model, Severity::Warning, "page-unused", "text", pageKey(kStepOpening, -1),
+               "never shown: at start the station shows " + pageKey(kStepOpening, 0) + " instead");
   }
 }
 
@@ -177,16 +177,16 @@ void checkPrefixes(ModelCheck& model) {
       const bool filtered = isMidiTestStep(step);
       if (number < 1 || number > 16) {
         if (filtered) {
-          report(model, Severity::Warning, "channel-prefix", "text", key,
-                 "channel prefix " + std::to_string(number) +
-                     " is outside 1..16: the page claims no channel and tests every channel "
-                     "no other page claims" +
-                     (number == 0 ? "; the file name keeps the '0,'" : ""));
+          addFinding(model, Severity::Warning, "channel-prefix", "text", key,
+                     "channel prefix " + std::to_string(number) +
+                         " is outside 1..16: the page claims no channel and tests every channel "
+                         "no other page claims" +
+                         (number == 0 ? "; the file name keeps the '0,'" : ""));
         }
       } else if (!filtered) {
-        report(model, Severity::Note, "prefix-ignored", "text", key,
-               "the channel prefix has no effect in step " + std::to_string(stepNumber(step)) +
-                   ": only steps 3 to 5 test by channel");
+        addFinding(model, Severity::Note, "prefix-ignored", "text", key,
+                   "the channel prefix has no effect in step " + std::to_string(stepNumber(step)) +
+                       ": only steps 3 to 5 test by channel");
       }
     }
   }
@@ -221,10 +221,10 @@ void checkAnyChannelLed(ModelCheck& model) {
     }
   }
   if (firstLed >= 0 && !channelLearnt) {
-    reportControl(model, Severity::Note, "led-channel-16", true, firstLed,
-                  "the station flashes this LED on channel 16: no step before step 5 passes an "
-                  "any-channel control, which is how it learns the unit's channel, so the unit "
-                  "may not see it");
+    addControlFinding(model, Severity::Note, "led-channel-16", true, firstLed,
+                      "the station flashes this LED on channel 16: no step before step 5 passes an "
+                      "any-channel control, which is how it learns the unit's channel, so the unit "
+                      "may not see it");
   }
 }
 
@@ -236,11 +236,11 @@ void checkAudioSteps(ModelCheck& model) {
   const bool outEnabled =
       readProfileInt(settingsPath, "sequence", testKey(kStepAudioOut).c_str(), 1) != 0;
   const int step = outEnabled ? kStepAudioOut : kStepAudioIn;
-  report(model, Severity::Warning, "audio-no-driver", "sequence", testKey(step),
-         "the audio steps are enabled but profile " + model.profile +
-             " names no audio driver: the station warns \"There was an error initialising the "
-             "ASIO driver\" at every start and skips steps 6 and 7",
-         stepLine(model, step));
+  addFinding(model, Severity::Warning, "audio-no-driver", "sequence", testKey(step),
+             "the audio steps are enabled but profile " + model.profile +
+                 " names no audio driver: the station warns \"There was an error initialising the "
+                 "ASIO driver\" at every start and skips steps 6 and 7",
+             stepLine(model, step));
 }
 
 }  // namespace
@@ -251,13 +251,14 @@ void checkSequence(ModelCheck& model) {
     receiveNotes += isDefined(true, i) && controlMap.receiveFlag[i] != 0 ? 1 : 0;
   }
   if (!stepEnabled(model, kStepNoteRxTest) && receiveNotes > 0) {
-    report(model, Severity::Warning, "rx-without-step5", "sequence", testKey(kStepNoteRxTest),
-           std::to_string(receiveNotes) +
-               " notes have a receive flag, but step 5 is disabled: their LEDs are never tested");
+    addFinding(
+        model, Severity::Warning, "rx-without-step5", "sequence", testKey(kStepNoteRxTest),
+        std::to_string(receiveNotes) +
+            " notes have a receive flag, but step 5 is disabled: their LEDs are never tested");
   }
   if (stepEnabled(model, kStepNoteRxTest) && receiveNotes == 0) {
-    report(model, Severity::Warning, "rx-none", "sequence", testKey(kStepNoteRxTest),
-           "step 5 runs, but no note has a receive flag: it passes at once");
+    addFinding(model, Severity::Warning, "rx-none", "sequence", testKey(kStepNoteRxTest),
+               "step 5 runs, but no note has a receive flag: it passes at once");
   }
   for (const StepView& step : model.steps) {
     if (step.enabled) {

@@ -3,33 +3,55 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/model_check.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/profile.h"
 #include "config/profile_int.h"
 #include "config/scan.h"
+#include "config/settings_schema.h"
 #include "midi/control_map.h"
 
 namespace {
-
-const char* const kSections[] = {"sequence",    "background", "audio", "notes",
-                                 "controllers", "text",       "video"};
-const char* const kIntegerKeys[] = {"Width",     "Height",      "showmidichannels", "Meter_left",
-                                    "Meter_top", "Bitmap_left", "Bitmap_top"};
-const char* const kPathKeys[] = {"red_bitmap", "green_bitmap", "off_bitmap", "meter_on",
-                                 "meter_off"};
-const char* const kRectangleKeys[] = {"text_window", "video_button", "continue_button"};
 
 bool equalsFolded(const std::string& a, const char* b) {
   return foldProfileCase(a) == foldProfileCase(b);
 }
 
-template <size_t N>
-bool isOneOf(const std::string& key, const char* const (&names)[N]) {
+template <typename Names>
+bool isOneOf(const std::string& key, const Names& names) {
   return std::any_of(std::begin(names), std::end(names),
                      [&](const char* name) { return equalsFolded(key, name); });
+}
+
+// The fixed key of that name in section (either ignoring case), or null.
+const SettingKey* schemaKey(const std::string& section, const std::string& key) {
+  for (size_t i = 0; i < kSettingKeyCount; ++i) {
+    if (equalsFolded(section, kSettingKeys[i].section) && equalsFolded(key, kSettingKeys[i].key)) {
+      return &kSettingKeys[i];
+    }
+  }
+  return nullptr;
+}
+
+bool isKeyOfKind(const std::string& section, const std::string& key, SettingKind kind) {
+  const SettingKey* entry = schemaKey(section, key);
+  return entry != nullptr && entry->kind == kind;
+}
+
+// The fixed keys of a section, those of one kind together (integers, paths, rectangles), in
+// the loader's order within each kind: the order in which suggestions are weighed.
+std::vector<const char*> keysOfSection(const std::string& section) {
+  std::vector<const char*> names;
+  for (SettingKind kind : {SettingKind::Integer, SettingKind::Path, SettingKind::Rectangle}) {
+    for (size_t i = 0; i < kSettingKeyCount; ++i) {
+      if (kSettingKeys[i].kind == kind && equalsFolded(section, kSettingKeys[i].section)) {
+        names.push_back(kSettingKeys[i].key);
+      }
+    }
+  }
+  return names;
 }
 
 size_t editDistance(const std::string& a, const std::string& b) {
@@ -60,8 +82,8 @@ size_t commonPrefix(const std::string& a, const std::string& b) {
 // Keeps in best the closest name so far, ignoring case, within bestDistance edits. Of names
 // equally close the one that shares the longest start with the key wins ("meter_of" is
 // meter_off cut short rather than meter_on mistyped), then the earlier one.
-template <size_t N>
-void keepCloser(const std::string& key, const char* const (&names)[N], std::string& best,
+template <typename Names>
+void keepCloser(const std::string& key, const Names& names, std::string& best,
                 size_t& bestDistance) {
   const std::string folded = foldProfileCase(key);
   for (const char* name : names) {
@@ -79,8 +101,8 @@ void keepCloser(const std::string& key, const char* const (&names)[N], std::stri
 constexpr size_t kFarthestSuggestion = 2;  // edits
 
 // The closest of names within two edits, ignoring case; "" when none is that close.
-template <size_t N>
-std::string closest(const std::string& key, const char* const (&names)[N]) {
+template <typename Names>
+std::string closest(const std::string& key, const Names& names) {
   std::string best;
   size_t bestDistance = kFarthestSuggestion + 1;
   keepCloser(key, names, best, bestDistance);
@@ -128,6 +150,9 @@ bool splitNumberedKey(const std::string& key, const char* stem, std::string& fir
   second = hasSecond ? rest.substr(separator + 1) : std::string();
   return allDigits(first) && (!hasSecond || allDigits(second));
 }
+
+// The highest note or controller number a key names.
+constexpr int kLastNumber = kNumbersPerBlock - 1;
 
 std::string trimmedNumber(const std::string& digits) {
   return std::to_string(std::stoi(digits));
@@ -194,49 +219,49 @@ void checkScan(ModelCheck& model, const std::string& section, const IniLine& lin
     const char* flagStop = nullptr;
     if (stop[0] == ',' && scanRectangle(stop + 1, flag, &flagStop) == 1 && *flagStop == '\0') {
       if (flag.x != 0) {
-        report(model, Severity::Warning, "controller-receive", section, line.key,
-               "a receive flag (" + std::to_string(flag.x) +
-                   ") on a controller is ignored: only notes take part in step 5",
-               line.line);
+        addFinding(model, Severity::Warning, "controller-receive", section, line.key,
+                   "a receive flag (" + std::to_string(flag.x) +
+                       ") on a controller is ignored: only notes take part in step 5",
+                   line.line);
       }
       return;
     }
   }
   const int32_t values[] = {rect.x, rect.y, rect.width, rect.height, receive};
   const std::string used = value.substr(0, static_cast<size_t>(stop - value.c_str()));
-  report(model, Severity::Warning, "value-scan", section, line.key,
-         "'" + value + "' scans only as far as '" + used + "': the station " +
-             keptFields(values, stored, count) + " and ignores '" + std::string(stop) + "'",
-         line.line);
+  addFinding(model, Severity::Warning, "value-scan", section, line.key,
+             "'" + value + "' scans only as far as '" + used + "': the station " +
+                 keptFields(values, stored, count) + " and ignores '" + std::string(stop) + "'",
+             line.line);
 }
 
 void checkValue(ModelCheck& model, const IniSectionLines& section, const IniLine& line) {
   const std::string name = foldProfileCase(section.name);
   const std::string value = stationValue(line.value);
-  if (name == "notes" || name == "controllers") {
+  if (name == kNotesSection || name == kControllersSection) {
     if (!value.empty()) {
-      checkScan(model, section.name, line, value, name == "notes" ? 1 : 2);
+      checkScan(model, section.name, line, value, name == kNotesSection ? 1 : 2);
     }
     return;
   }
   const bool integer =
-      name == "sequence" || (name == "background" && isOneOf(line.key, kIntegerKeys));
+      name == kSequenceSection || isKeyOfKind(name, line.key, SettingKind::Integer);
   if (integer && !value.empty() && !isWholeInteger(value)) {
     const int read = readProfileInt(settingsPath, section.name.c_str(), line.key.c_str(), 0);
     std::string consequence;
-    if (name == "sequence") {
+    if (name == kSequenceSection) {
       consequence = read == 0 ? " (the step is disabled)" : " (the step runs)";
     }
-    report(model, Severity::Warning, "value-scan", section.name, line.key,
-           "'" + value + "' is not a whole number" +
-               (value.size() >= kProfileIntCapacity
-                    ? " within the " + std::to_string(kProfileIntCapacity - 1) +
-                          " characters the station reads of a number"
-                    : std::string()) +
-               ": the station reads " + std::to_string(read) + consequence,
-           line.line);
+    addFinding(model, Severity::Warning, "value-scan", section.name, line.key,
+               "'" + value + "' is not a whole number" +
+                   (value.size() >= kProfileIntCapacity
+                        ? " within the " + std::to_string(kProfileIntCapacity - 1) +
+                              " characters the station reads of a number"
+                        : std::string()) +
+                   ": the station reads " + std::to_string(read) + consequence,
+               line.line);
   }
-  if (name == "background" && isOneOf(line.key, kRectangleKeys) && !value.empty()) {
+  if (isKeyOfKind(name, line.key, SettingKind::Rectangle) && !value.empty()) {
     checkScan(model, section.name, line, value, 0);
   }
 }
@@ -245,33 +270,34 @@ void checkSectionLines(ModelCheck& model, const IniSectionLines& section) {
   for (size_t i = 0; i < section.lines.size(); ++i) {
     const IniLine& line = section.lines[i];
     if (!line.hasEquals) {
-      report(model, Severity::Warning, "no-equals", section.name, "",
-             "line '" + line.key + "' has no '=': the station reads nothing from it", line.line);
+      addFinding(model, Severity::Warning, "no-equals", section.name, "",
+                 "line '" + line.key + "' has no '=': the station reads nothing from it",
+                 line.line);
       continue;
     }
     std::string explain;
     if (!isReadKey(section.name, line.key, explain)) {
-      report(model, Severity::Warning, "key-unknown", section.name, line.key,
-             "key never read: " + explain, line.line);
+      addFinding(model, Severity::Warning, "key-unknown", section.name, line.key,
+                 "key never read: " + explain, line.line);
       continue;
     }
     const size_t first = section.firstOf.at(foldProfileCase(line.key));
     if (first != i) {
       const IniLine& winner = section.lines[first];
-      report(model, Severity::Warning, "key-duplicate", section.name, line.key,
-             "set again; the station reads line " + std::to_string(winner.line) + " ('" +
-                 winner.value + "') and ignores this one",
-             line.line);
+      addFinding(model, Severity::Warning, "key-duplicate", section.name, line.key,
+                 "set again; the station reads line " + std::to_string(winner.line) + " ('" +
+                     winner.value + "') and ignores this one",
+                 line.line);
       continue;
     }
     const std::string& raw = line.value;
     const bool quoted =
         raw.size() >= 2 && (raw[0] == '"' || raw[0] == '\'') && raw.back() == raw[0];
     if (raw.size() - (quoted ? 2 : 0) > kValueCapacity - 1) {
-      report(model, Severity::Warning, "value-long", section.name, line.key,
-             "value is " + std::to_string(raw.size() - (quoted ? 2 : 0)) +
-                 " characters long; the station reads only the first 127",
-             line.line);
+      addFinding(model, Severity::Warning, "value-long", section.name, line.key,
+                 "value is " + std::to_string(raw.size() - (quoted ? 2 : 0)) +
+                     " characters long; the station reads only the first 127",
+                 line.line);
     }
     checkValue(model, section, line);
   }
@@ -284,22 +310,23 @@ bool isReadKey(const std::string& section, const std::string& key, std::string& 
   const std::string name = foldProfileCase(section);
   std::string first, second;
   bool hasSecond = false;
-  if (name == "notes" || name == "controllers") {
+  if (name == kNotesSection || name == kControllersSection) {
     const std::string bare = withoutBlanks(key);
     const size_t colon = bare.find(':');
     const std::string number = bare.substr(0, colon);
     const std::string channel = colon == std::string::npos ? "" : bare.substr(colon + 1);
-    if (colon == std::string::npos
-            ? isPlainNumber(key, 0, 127)
-            : isPlainNumber(number, 0, 127) && key.size() == number.size() + 1 + channel.size() &&
-                  isPlainNumber(channel, 1, 16)) {
+    if (colon == std::string::npos ? isPlainNumber(key, 0, kLastNumber)
+                                   : isPlainNumber(number, 0, kLastNumber) &&
+                                         key.size() == number.size() + 1 + channel.size() &&
+                                         isPlainNumber(channel, 1, kChannelCount)) {
       return true;
     }
     if (!allDigits(number) || (colon != std::string::npos && !allDigits(channel))) {
       explain = "keys are a number 0..127, or number:channel with a channel 1..16";
-    } else if (std::stoi(number) > 127) {
+    } else if (std::stoi(number) > kLastNumber) {
       explain = "numbers go up to 127";
-    } else if (colon != std::string::npos && (std::stoi(channel) < 1 || std::stoi(channel) > 16)) {
+    } else if (colon != std::string::npos &&
+               (std::stoi(channel) < 1 || std::stoi(channel) > kChannelCount)) {
       explain =
           "channels are 1..16 (key " + trimmedNumber(number) + " alone is the any-channel entry)";
     } else {
@@ -309,29 +336,28 @@ bool isReadKey(const std::string& section, const std::string& key, std::string& 
     }
     return false;
   }
-  if (name == "sequence") {
-    if (splitNumberedKey(key, "test", first, second, hasSecond) && !hasSecond &&
+  if (name == kSequenceSection) {
+    if (splitNumberedKey(key, kSequenceStem, first, second, hasSecond) && !hasSecond &&
         isPlainNumber(withoutBlanks(key).substr(4), kFirstStepNumber, kLastStepNumber) &&
         key.size() == 4 + first.size()) {
       return true;
     }
     explain = "the station reads test1 .. test8";
-    if (splitNumberedKey(key, "test", first, second, hasSecond) && !hasSecond &&
+    if (splitNumberedKey(key, kSequenceStem, first, second, hasSecond) && !hasSecond &&
         isStep(stepOfNumber(std::stoi(first)))) {
       explain = "the station reads test" + trimmedNumber(first);
     }
     return false;
   }
-  if (name == "text" || name == "video") {
-    const char* stem = name == "text" ? "text" : "video";
-    const size_t stemLength = std::strlen(stem);
+  if (name == kTextSection || name == kVideoSection) {
+    const bool pages = name == kTextSection;
+    const char* stem = pages ? kPageStem : kVideoStem;
     if (splitNumberedKey(key, stem, first, second, hasSecond)) {
       const bool exact =
           foldProfileCase(key) == stem + first + (hasSecond ? "_" + second : std::string());
       const int step = stepOfNumber(std::stoi(first));
       const int page = hasSecond ? std::stoi(second) : 0;
-      const bool pageRead =
-          name == "text" ? page >= 1 && page <= 16 : isAudioStep(step) && page >= 1;
+      const bool pageRead = pages ? page >= 1 && page <= kMaxPages : isAudioStep(step) && page >= 1;
       if (exact && isPlainNumber(first, kFirstStepNumber, kLastStepNumber) &&
           (!hasSecond || (isPlainNumber(second, 1, 9999) && pageRead))) {
         return true;
@@ -339,36 +365,28 @@ bool isReadKey(const std::string& section, const std::string& key, std::string& 
       if (!isStep(step)) {
         explain = std::string("steps are 1..8");
       } else if (hasSecond && !pageRead) {
-        explain =
-            name == "text" ? "pages are 1..16" : "only steps 6 and 7 have a video per channel pair";
+        explain = pages ? "pages are 1..16" : "only steps 6 and 7 have a video per channel pair";
       } else {
         explain = "the station reads " + std::string(stem) + trimmedNumber(first) +
                   (hasSecond ? "_" + trimmedNumber(second) : std::string());
       }
       return false;
     }
-    (void)stemLength;
-    explain = name == "text" ? "the station reads text<step> and text<step>_<page>"
-                             : "the station reads video<step> and video<step>_<pair>";
+    explain = pages ? "the station reads text<step> and text<step>_<page>"
+                    : "the station reads video<step> and video<step>_<pair>";
     return false;
   }
-  if (name == "audio") {
-    if (equalsFolded(key, "loop")) {
-      return true;
-    }
-    explain = "the station reads only loop here";
-    return false;
-  }
-  // background
-  if (isOneOf(key, kIntegerKeys) || isOneOf(key, kPathKeys) || isOneOf(key, kRectangleKeys)) {
+  // The sections of fixed keys: [background] and [audio].
+  if (schemaKey(name, key) != nullptr) {
     return true;
   }
+  const std::vector<const char*> names = keysOfSection(name);
+  if (names.size() == 1) {
+    explain = "the station reads only " + std::string(names[0]) + " here";
+    return false;
+  }
   // The nearest of every key the section has, whatever its kind.
-  std::string meant;
-  size_t distance = kFarthestSuggestion + 1;
-  keepCloser(key, kIntegerKeys, meant, distance);
-  keepCloser(key, kPathKeys, meant, distance);
-  keepCloser(key, kRectangleKeys, meant, distance);
+  const std::string meant = closest(key, names);
   explain = meant.empty() ? "the station does not read it" : "the station reads " + meant;
   return false;
 }
@@ -377,29 +395,30 @@ void checkSettingsText(ModelCheck& model) {
   const IniDocument& ini = model.ini;
   const std::string markProblem = byteOrderMarkProblem(ini);
   if (!markProblem.empty()) {
-    report(model, Severity::Warning, "byte-order-mark", ini.sections[0].name, "", markProblem, 1);
+    addFinding(model, Severity::Warning, "byte-order-mark", ini.sections[0].name, "", markProblem,
+               1);
   }
   for (const IniDuplicateSection& duplicate : ini.duplicates) {
-    report(model, Severity::Warning, "section-duplicate", duplicate.name, "",
-           "section appears again; the station reads only the one at line " +
-               std::to_string(duplicate.firstLine) + ", so the " +
-               std::to_string(duplicate.keyCount) + " keys here are never read",
-           duplicate.line);
+    addFinding(model, Severity::Warning, "section-duplicate", duplicate.name, "",
+               "section appears again; the station reads only the one at line " +
+                   std::to_string(duplicate.firstLine) + ", so the " +
+                   std::to_string(duplicate.keyCount) + " keys here are never read",
+               duplicate.line);
   }
   for (const IniSectionLines& section : ini.sections) {
     if (section.line == 0) {
-      report(model, Severity::Warning, "outside-section", "", "",
-             std::to_string(section.lines.size()) +
-                 " lines stand above the first section header; the station never reads them",
-             section.lines.front().line);
+      addFinding(model, Severity::Warning, "outside-section", "", "",
+                 std::to_string(section.lines.size()) +
+                     " lines stand above the first section header; the station never reads them",
+                 section.lines.front().line);
       continue;
     }
-    if (!isOneOf(section.name, kSections)) {
-      const std::string meant = closest(section.name, kSections);
-      report(model, Severity::Warning, "section-unknown", section.name, "",
-             "section never read" +
-                 (meant.empty() ? std::string() : ": did you mean [" + meant + "]?"),
-             section.line);
+    if (!isOneOf(section.name, kSettingSections)) {
+      const std::string meant = closest(section.name, kSettingSections);
+      addFinding(model, Severity::Warning, "section-unknown", section.name, "",
+                 "section never read" +
+                     (meant.empty() ? std::string() : ": did you mean [" + meant + "]?"),
+                 section.line);
       continue;
     }
     checkSectionLines(model, section);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/sequence.h"
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/station_stubs.h"
 #include "config/device_select.h"
 #include "midi/control_map.h"
@@ -86,17 +86,18 @@ bool stepEnabled(const ModelCheck& model, int step) {
   return model.loaded.sequenceFlags[step] != 0;
 }
 
-void report(ModelCheck& model, Severity severity, const char* check, const std::string& section,
-            const std::string& key, const std::string& message, int line, const std::string& file) {
+void addFinding(ModelCheck& model, Severity severity, const char* check, const std::string& section,
+                const std::string& key, const std::string& message, int line,
+                const std::string& file) {
   addFinding(*model.findings, plainFinding(file.empty() ? model.settingsShown : file,
                                            line >= 0 ? line : lineOf(model.ini, section, key),
                                            severity, check, section, key, message));
 }
 
-void reportControl(ModelCheck& model, Severity severity, const char* check, bool note, int index,
-                   const std::string& message) {
+void addControlFinding(ModelCheck& model, Severity severity, const char* check, bool note,
+                       int index, const std::string& message) {
   const std::string section = note ? "notes" : "controllers";
-  report(model, severity, check, section, controlKey(index), message);
+  addFinding(model, severity, check, section, controlKey(index), message);
   model.findings->items.back().control = ControlRef{section, index};
 }
 

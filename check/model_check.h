@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/bmp_image.h"
 #include "check/findings.h"
 #include "check/ini_document.h"
@@ -59,12 +59,12 @@ void checkControls(ModelCheck& model);      // rectangles
 void checkSequence(ModelCheck& model);      // pages and what they put under test
 void checkPictures(ModelCheck& model);      // lit pictures against the unlit one
 
-// Helpers shared by the parts.
-void report(ModelCheck& model, Severity severity, const char* check, const std::string& section,
-            const std::string& key, const std::string& message, int line = -1,
-            const std::string& file = "");
-void reportControl(ModelCheck& model, Severity severity, const char* check, bool note, int index,
-                   const std::string& message);
+// Helpers shared by the parts: a finding goes into model.findings.
+void addFinding(ModelCheck& model, Severity severity, const char* check, const std::string& section,
+                const std::string& key, const std::string& message, int line = -1,
+                const std::string& file = "");
+void addControlFinding(ModelCheck& model, Severity severity, const char* check, bool note,
+                       int index, const std::string& message);
 std::string controlKey(int index);                 // "7" or "7:1"
 std::string controlAddress(bool note, int index);  // "Note 7 ch 1", "CC 22 any channel"
 int controlLine(const ModelCheck& model, bool note, int index);

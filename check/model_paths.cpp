@@ -44,7 +44,7 @@ StationFolder stationFolderOf(const std::string& typed) {
 }
 
 void useStationFolder(const StationFolder& folder) {
-  std::snprintf(exeFolder, sizeof exeFolder, "%s", folder.full.c_str());
+  setExeFolder(folder.full.c_str());
 }
 
 // Windows finds a file whatever the letter case of its name and of its folders' names; a

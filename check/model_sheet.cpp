@@ -1,6 +1,6 @@
 #include "check/model_sheet.h"
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/html_page.h"
 #include "midi/control_map.h"
 

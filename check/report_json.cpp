@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "midi/control_map.h"
 
 using nlohmann::json;

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/program_facts.h"
+#include "base/message_box.h"
+#include "base/program_facts.h"
 #include "config/profile.h"
 #include "config/settings.h"
 #include "midi/midi_ports.h"
-#include "ui/message_box.h"
 
 static const char kNoDeviceText[] =
     "No Velk devices are currently active on your system.\r\n\r\nPlease check that your Velk "

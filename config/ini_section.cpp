@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/ascii_text.h"
+#include "base/ascii_text.h"
 
 static bool isProfileBlank(char c) {
   // Ctrl-Z counts as a blank too: old editors ended text files with it.

@@ -1,21 +1,15 @@
 #include "config/page_keys.h"
 
-#include <cstdio>
 #include <cstring>
 
-#include "app/steps.h"
 #include "config/device_select.h"
 #include "config/profile.h"
 #include "config/scan.h"
 
 void readPageValue(int step, int page, char* value, size_t capacity) {
   char key[80];
-  if (page < 0) {
-    std::snprintf(key, sizeof key, "text%d", stepNumber(step));
-  } else {
-    std::snprintf(key, sizeof key, "text%d_%d", stepNumber(step), page + 1);
-  }
-  readProfileString(settingsPath, "text", key, value, capacity);
+  numberedKey(kPageStem, step, page, key, sizeof key);
+  readProfileString(settingsPath, kTextSection, key, value, capacity);
 }
 
 int pagePrefixNumber(const char* value) {

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-constexpr int kMaxPages = 16;
+#include "config/settings_schema.h"
 
 // Reads the key of step position step (0..7) and page (-1: the step's own key) into value,
 // at most capacity - 1 characters; empty when the key is missing.

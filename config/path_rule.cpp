@@ -5,6 +5,12 @@
 
 char exeFolder[kPathCapacity];
 
+void setExeFolder(const char* folder) {
+  const size_t length = std::min(std::strlen(folder), kPathCapacity - 1);
+  std::memcpy(exeFolder, folder, length);
+  exeFolder[length] = '\0';
+}
+
 // A drive letter ("C:...") always stays; the extended form also keeps rooted paths
 // ("\...") and scheme-like values ("http:...", whose fifth character is ':').
 static bool isKeptAsItIs(const char* path, size_t length, PathForm form) {

@@ -7,8 +7,14 @@
 
 constexpr size_t kPathCapacity = 256;  // 255 characters and the terminator
 
-// The executable's folder with its trailing backslash; set once at start-up.
+// The executable's folder with its trailing backslash. Written only by the two functions
+// below: once at the station's start-up, or by the model checker for the folder it checks.
 extern char exeFolder[kPathCapacity];
+
+// The station's start-up: the folder of the running executable (path_rule_win32.cpp).
+void findExeFolder();
+// Any other folder, as given (kept within kPathCapacity - 1 characters).
+void setExeFolder(const char* folder);
 
 enum class PathForm {
   Basic,     // "X:..." stays; anything else gets exeFolder in front

@@ -1,6 +1,6 @@
 #include "config/scan.h"
 
-#include "app/ascii_text.h"
+#include "base/ascii_text.h"
 
 static bool isDigit(char c) {
   return c >= '0' && c <= '9';

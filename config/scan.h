@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "midi/control_map.h"
+#include "base/rectangle.h"
 
 // One "%d": blanks, an optional sign, at least one digit, moving text past them. Numbers
 // beyond the 32-bit range saturate at its ends. False, and nothing moved or stored, when

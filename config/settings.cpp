@@ -8,30 +8,38 @@
 #include "config/ini_section.h"
 #include "config/profile.h"
 #include "config/scan.h"
+#include "config/settings_schema.h"
+#include "midi/control_map.h"
 
 Settings settings;
-
-static int readInt(const char* section, const char* key, int defaultValue) {
-  return readProfileInt(settingsPath, section, key, defaultValue);
-}
-
-// A path value holds 127 characters; exeFolder goes in front within the path buffer.
-static void readPath(const char* section, const char* key, char* path) {
-  readProfileString(settingsPath, section, key, path, kValueCapacity);
-  makeAbsolutePath(path, kPathCapacity);
-}
-
-static void readRectangle(const char* key, ControlRect& rect) {
-  char value[kValueCapacity];
-  readProfileString(settingsPath, "background", key, value, sizeof value);
-  scanRectangle(value, rect);
-}
 
 static void readSequenceFlags() {
   for (int step = kStepOpening; step < kStepCount; ++step) {
     char key[16];
-    snprintf(key, sizeof key, "test%d", stepNumber(step));
-    settings.sequenceFlags[step] = readInt("sequence", key, 1);
+    numberedKey(kSequenceStem, step, -1, key, sizeof key);
+    settings.sequenceFlags[step] = readProfileInt(settingsPath, kSequenceSection, key, 1);
+  }
+}
+
+// A path value holds 127 characters; exeFolder goes in front within the path buffer.
+static void readSetting(const SettingKey& entry) {
+  switch (entry.kind) {
+    case SettingKind::Integer:
+      settings.*entry.integer =
+          readProfileInt(settingsPath, entry.section, entry.key, entry.defaultValue);
+      return;
+    case SettingKind::Path: {
+      char* path = settings.*entry.path;
+      readProfileString(settingsPath, entry.section, entry.key, path, kValueCapacity);
+      makeAbsolutePath(path, kPathCapacity);
+      return;
+    }
+    case SettingKind::Rectangle: {
+      char value[kValueCapacity];
+      readProfileString(settingsPath, entry.section, entry.key, value, sizeof value);
+      scanRectangle(value, settings.*entry.rectangle);
+      return;
+    }
   }
 }
 
@@ -46,22 +54,9 @@ static void applyAudioRule() {
 }
 
 static void readLayout() {
-  settings.width = readInt("background", "Width", 800);
-  settings.height = readInt("background", "Height", 680);
-  settings.showmidichannels = readInt("background", "showmidichannels", 0);
-  readPath("background", "red_bitmap", settings.redBitmap);
-  readPath("background", "green_bitmap", settings.greenBitmap);
-  readPath("background", "off_bitmap", settings.offBitmap);
-  settings.meterLeft = readInt("background", "Meter_left", 0);
-  settings.meterTop = readInt("background", "Meter_top", 0);
-  settings.bitmapLeft = readInt("background", "Bitmap_left", 0);
-  settings.bitmapTop = readInt("background", "Bitmap_top", 0);
-  readPath("background", "meter_on", settings.meterOn);
-  readPath("audio", "loop", settings.loopPath);
-  readPath("background", "meter_off", settings.meterOff);
-  readRectangle("text_window", settings.textWindow);
-  readRectangle("video_button", settings.videoButton);
-  readRectangle("continue_button", settings.continueButton);
+  for (size_t i = 0; i < kSettingKeyCount; ++i) {
+    readSetting(kSettingKeys[i]);
+  }
 }
 
 // "7" for an any-channel entry, "7:3" (number:channel) for a channel entry.
@@ -77,8 +72,8 @@ static void formatControlKey(int index, char* key, size_t capacity) {
 // the whole section parsed in memory, and gives the same values.
 static void readDefinitions(ControlKind kind) {
   const bool notes = kind == ControlKind::Note;
-  const IniSection section =
-      parseIniSection(readProfileSection(settingsPath, notes ? "notes" : "controllers"));
+  const IniSection section = parseIniSection(
+      readProfileSection(settingsPath, notes ? kNotesSection : kControllersSection));
   for (int index = 0; index < kControlCount; ++index) {
     int16_t& defined = notes ? controlMap.noteDefined[index] : controlMap.controllerDefined[index];
     defined = 0;

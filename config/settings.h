@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "app/steps.h"
+#include "base/rectangle.h"
+#include "base/steps.h"
 #include "config/path_rule.h"
-#include "midi/control_map.h"
 
 constexpr size_t kValueCapacity = 128;  // INI values hold at most 127 characters
 

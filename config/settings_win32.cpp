@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/message_box.h"
+#include "base/message_box.h"
 
 void showAudioWarning() {
   showMessage(

@@ -1,25 +1,20 @@
 #include "config/video_keys.h"
 
-#include <cstdio>
-
-#include "app/steps.h"
+#include "base/steps.h"
 #include "config/device_select.h"
 #include "config/profile.h"
 #include "config/settings.h"
+#include "config/settings_schema.h"
 
 void videoKey(int step, int pair, char* out, size_t capacity) {
-  if (isAudioStep(step) && pair >= 0) {
-    snprintf(out, capacity, "video%d_%d", stepNumber(step), pair + 1);
-  } else {
-    snprintf(out, capacity, "video%d", stepNumber(step));
-  }
+  numberedKey(kVideoStem, step, isAudioStep(step) ? pair : -1, out, capacity);
 }
 
 bool readVideoPath(int step, int pair, char* path) {
   char key[80];
   for (;;) {
     videoKey(step, pair, key, sizeof(key));
-    readProfileString(settingsPath, "video", key, path, kValueCapacity);
+    readProfileString(settingsPath, kVideoSection, key, path, kValueCapacity);
     if (path[0]) {
       return true;
     }

@@ -7,7 +7,8 @@
 
 #include <cstdint>
 
-#include "app/shared_word.h"
+#include "base/rectangle.h"
+#include "base/shared_word.h"
 
 // The index layout: one block of entries per note or controller number, first the block
 // that answers on any channel, then one block per MIDI channel 1..16.
@@ -28,10 +29,6 @@ constexpr int16_t kSweepLowEnd = 3;
 constexpr int16_t kSweepHighEnd = 125;
 
 enum class ControlKind { Note, Controller };
-
-struct ControlRect {
-  int32_t x, y, width, height;
-};
 
 struct ControlMap {
   // Definitions: written by the settings load before any MIDI port opens, read-only after.

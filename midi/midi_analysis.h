@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/shared_word.h"
+#include "base/shared_word.h"
 
 extern Shared<int32_t> tempoBpm;          // last measured tempo, 0 until the first
 extern Shared<int32_t> loopbackDetected;  // 1 while the last two note messages were equal

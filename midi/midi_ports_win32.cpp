@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "app/ascii_text.h"
+#include "base/ascii_text.h"
+#include "base/message_box.h"
 #include "midi/midi_analysis.h"
-#include "ui/message_box.h"
 
 static_assert(kPortNameCapacity == MAXPNAMELEN + 1);
 

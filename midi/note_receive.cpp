@@ -1,6 +1,7 @@
 #include "midi/note_receive.h"
 
-#include "app/sequence.h"
+#include "base/run_position.h"
+#include "base/steps.h"
 #include "midi/control_map.h"
 #include "midi/midi_ports.h"
 #include "midi/midi_status.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/shared_word.h"
+#include "base/shared_word.h"
 
 extern Shared<int16_t> currentRxIndex;  // the control being flashed; read by the MIDI thread
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/steps.h"
+#include "base/steps.h"
 
 // Every line ends so; the results tool also takes a bare LF (a file copied through a tool
 // that rewrote its line ends).

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ascii_text.h"
-#include "app/program_facts.h"
 #include "audio/asio_host.h"
-#include "ui/main_window_win32.h"
-#include "ui/message_box.h"
+#include "base/ascii_text.h"
+#include "base/message_box.h"
+#include "base/message_box_win32.h"
+#include "base/program_facts.h"
 
 #include <commdlg.h>
 
@@ -23,7 +23,7 @@ static bool askReportPath(char* name, char* confirmed) {
   memset(name, 0, kDialogNameCapacity);
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = mainWindow.get();
+  dialog.hwndOwner = messageOwner();
   dialog.lpstrFilter = "Velk Test Results (*.txt)\0*.txt\0";
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = name;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/sequence.h"
+#include "base/steps.h"
 
 ResultTable noteResults;
 ResultTable controllerResults;
@@ -41,9 +41,9 @@ static bool stepTables(int step, StepTables& tables) {
   }
 }
 
-void collectPageResults() {
+void collectPageResults(int step) {
   StepTables tables;
-  if (!stepTables(currentStep.get(), tables)) {
+  if (!stepTables(step, tables)) {
     return;
   }
   for (int i = 0; i < kControlCount; ++i) {
@@ -53,9 +53,9 @@ void collectPageResults() {
   }
 }
 
-void snapshotResults() {
+void snapshotResults(int step) {
   StepTables tables;
-  if (stepTables(currentStep.get(), tables)) {
+  if (stepTables(step, tables)) {
     for (int i = 0; i < kControlCount; ++i) {
       const bool takesPart =
           tables.defined[i] != 0 && (tables.receiveFlag == nullptr || tables.receiveFlag[i] != 0);

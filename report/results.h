@@ -15,12 +15,13 @@ extern ResultTable noteResults;        // step 3
 extern ResultTable controllerResults;  // step 4
 extern ResultTable receiveResults;     // step 5
 
-// Keeps what the current page of steps 3-5 passed before its tables are cleared, so that a
-// step of several pages reports the passes of every page. Called before every page reset.
-void collectPageResults();
+// Keeps what the current page of step (a position) passed before its tables are cleared, so
+// that a step of several pages reports the passes of every page. Called before every page
+// reset; steps other than 3 to 5 keep nothing.
+void collectPageResults(int step);
 // At the end of steps 3, 4 and 5: the step's table from the defined flags and what passed
 // on any of the step's pages. Called at the end of every step, before the page reset.
-void snapshotResults();
+void snapshotResults(int step);
 // All tables back to the program-start state (for tests).
 void clearResults();
 

@@ -52,9 +52,9 @@ windows=(--target=x86_64-w64-mingw32 -nostdinc -isystem "$gcc_dir/include/c++"
   -isystem "$resource_dir/include" -isystem /usr/x86_64-w64-mingw32/include
   -DWIN32_LEAN_AND_MEAN -DNOMINMAX -Iresources)
 strict=(-fsyntax-only -pedantic-errors -Werror=gnu -Wall -Wextra -I. -I"$build/generated")
-portable=$(ls app/*.cpp config/*.cpp midi/*.cpp audio/*.cpp ui/*.cpp report/*.cpp |
+portable=$(ls base/*.cpp app/*.cpp config/*.cpp midi/*.cpp audio/*.cpp ui/*.cpp report/*.cpp |
   grep -vE '_(win32|posix)\.cpp$')
-win32=$(ls app/*_win32.cpp config/*_win32.cpp midi/*_win32.cpp audio/*_win32.cpp \
+win32=$(ls base/*_win32.cpp app/*_win32.cpp config/*_win32.cpp midi/*_win32.cpp audio/*_win32.cpp \
   ui/*_win32.cpp report/*_win32.cpp 2>/dev/null)
 status=0
 printf '%s\n' $portable | xargs -P "$jobs" -I{} clang++ -std=c++20 "${strict[@]}" {} || status=1

@@ -2,6 +2,7 @@
 
 #include "app/sequence.h"
 #include "audio/asio_host.h"
+#include "base/message_box_win32.h"
 #include "config/settings.h"
 #include "midi/note_receive.h"
 #include "resource.h"
@@ -30,6 +31,8 @@ constexpr int kFontHeight = 18;
 constexpr char kFontFace[] = "arial";
 
 void registerWindowClass(HINSTANCE instance) {
+  LoadStringA(instance, IDS_APP_TITLE, windowTitle, sizeof(windowTitle));
+  LoadStringA(instance, IDC_VELKANALYSER, windowClassName, sizeof(windowClassName));
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -81,6 +84,7 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
   videoButton =
       createButton(window, settings.videoButton, IDC_VIDEO_BUTTON, "Video Instructions...");
   mainWindow.set(window);
+  setMessageOwner(window);
   ShowWindow(window, showCommand);
   UpdateWindow(window);
   return true;

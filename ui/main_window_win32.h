@@ -4,11 +4,12 @@
 
 #include <windows.h>
 
-#include "app/shared_word.h"
+#include "base/shared_word.h"
 
 // The two texts of the string table are held in buffers of this size: the window's title
 // and its class name.
 constexpr int kResourceTextCapacity = 100;
+// Both read from the string table by registerWindowClass, their only writer.
 extern char windowTitle[kResourceTextCapacity];
 extern char windowClassName[kResourceTextCapacity];
 
@@ -23,6 +24,7 @@ extern Shared<HWND> mainWindow;
 extern Shared<HWND> textPane;
 extern HWND continueButton;
 
+// Loads the title and class name, then registers the class.
 void registerWindowClass(HINSTANCE instance);
 bool createMainWindow(HINSTANCE instance, int showCommand);
 

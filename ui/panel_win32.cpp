@@ -1,11 +1,12 @@
 #include "ui/panel_win32.h"
 
-#include "app/sequence.h"
 #include "audio/asio_host.h"
+#include "base/message_box.h"
+#include "base/run_position.h"
+#include "base/steps.h"
 #include "config/settings.h"
 #include "midi/control_map.h"
 #include "ui/main_window_win32.h"
-#include "ui/message_box.h"
 #include "ui/panel.h"
 
 // The red and green pictures one drawing thread copies controls from. A bitmap can be
@@ -63,37 +64,59 @@ static SIZE bitmapSize(HBITMAP bitmap) {
   return SIZE{info.bmWidth, info.bmHeight};
 }
 
-// The one copying primitive. A width of -1 copies the whole bitmap and frames it in black.
-// False when nothing was copied: a bitmap that could not be selected draws nothing, whatever
+// The window's DC for a draw outside WM_PAINT, given back on every path.
+struct WindowDc {
+  HWND window;
+  HDC dc;
+  explicit WindowDc(HWND w) : window(w), dc(GetDC(w)) {}
+  ~WindowDc() { ReleaseDC(window, dc); }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+};
+
+// A memory DC compatible with target with bitmap selected into it; the previous object goes
+// back and the DC is deleted on every path. selected is false when either step failed.
+struct SelectedBitmap {
+  HDC memory;
+  HGDIOBJ previous;
+  bool selected;
+  SelectedBitmap(HDC target, HBITMAP bitmap)
+      : memory(CreateCompatibleDC(target)),
+        previous(memory ? SelectObject(memory, bitmap) : nullptr),
+        selected(previous != nullptr) {}
+  ~SelectedBitmap() {
+    if (selected) {
+      SelectObject(memory, previous);
+    }
+    if (memory) {
+      DeleteDC(memory);
+    }
+  }
+  SelectedBitmap(const SelectedBitmap&) = delete;
+  SelectedBitmap& operator=(const SelectedBitmap&) = delete;
+};
+
+// The one copying primitive: width by height pixels of bitmap from sourceX, sourceY. False
+// when nothing was copied: a bitmap that could not be selected draws nothing, whatever
 // BitBlt says.
 static bool blitRegion(HDC target, HBITMAP bitmap, int destX, int destY, int sourceX, int sourceY,
                        int width, int height) {
-  SIZE size = bitmapSize(bitmap);
-  bool framed = width == -1;
-  if (width == -1) {
-    width = size.cx;
+  SelectedBitmap source(target, bitmap);
+  if (!source.selected) {
+    return false;
   }
-  if (height == -1) {
-    height = size.cy;
-  }
-  bool copied = false;
-  HDC memory = CreateCompatibleDC(target);
-  HGDIOBJ previous = memory ? SelectObject(memory, bitmap) : nullptr;
-  if (previous) {
-    SetMapMode(memory, GetMapMode(target));
-    copied = BitBlt(target, destX, destY, width, height, memory, sourceX, sourceY, SRCCOPY) != 0;
-    SelectObject(memory, previous);
-  }
-  if (memory) {
-    DeleteDC(memory);
-  }
-  if (framed) {
-    SelectObject(target, GetStockObject(BLACK_PEN));
-    SelectObject(target, GetStockObject(NULL_BRUSH));
-    Rectangle(target, panelPosition(destX, -1), panelPosition(destY, -1),
-              panelPosition(destX, int64_t{width} + 1), panelPosition(destY, int64_t{height} + 1));
-  }
-  return copied;
+  SetMapMode(source.memory, GetMapMode(target));
+  return BitBlt(target, destX, destY, width, height, source.memory, sourceX, sourceY, SRCCOPY) != 0;
+}
+
+// The whole bitmap at destX, destY, framed in black one pixel outside it.
+static void blitWholeFramed(HDC target, HBITMAP bitmap, int destX, int destY) {
+  const SIZE size = bitmapSize(bitmap);
+  blitRegion(target, bitmap, destX, destY, 0, 0, size.cx, size.cy);
+  SelectObject(target, GetStockObject(BLACK_PEN));
+  SelectObject(target, GetStockObject(NULL_BRUSH));
+  Rectangle(target, panelPosition(destX, -1), panelPosition(destY, -1),
+            panelPosition(destX, int64_t{size.cx} + 1), panelPosition(destY, int64_t{size.cy} + 1));
 }
 
 // Draws a control from the red or green picture by its tested flag. The MIDI thread can
@@ -106,15 +129,16 @@ static void drawControl(const ControlRect& rect, const Shared<int16_t>& tested) 
   const ControlPictures& pictures = windowThread ? panelBitmaps.window : panelBitmaps.midi;
   const int x = panelPosition(settings.bitmapLeft, rect.x);
   const int y = panelPosition(settings.bitmapTop, rect.y);
-  HDC dc = GetDC(window);
   bool drawn;
-  int16_t shown;
-  do {
-    shown = tested.get();
-    drawn = blitRegion(dc, shown ? pictures.green : pictures.red, x, y, rect.x, rect.y, rect.width,
-                       rect.height);
-  } while (drawn && tested.get() != shown);
-  ReleaseDC(window, dc);
+  {
+    WindowDc target(window);
+    int16_t shown;
+    do {
+      shown = tested.get();
+      drawn = blitRegion(target.dc, shown ? pictures.green : pictures.red, x, y, rect.x, rect.y,
+                         rect.width, rect.height);
+    } while (drawn && tested.get() != shown);
+  }
   if (windowThread) {
     return;
   }
@@ -145,8 +169,8 @@ void drawControllerControl(int index) {
   }
 }
 
-void paintPanel(HDC dc) {
-  blitRegion(dc, panelBitmaps.off, settings.bitmapLeft, settings.bitmapTop, 0, 0, -1, -1);
+void paintPanel(HDC paintDc) {
+  blitWholeFramed(paintDc, panelBitmaps.off, settings.bitmapLeft, settings.bitmapTop);
   for (int index = 0; index < kControlCount; ++index) {
     if (isControlEnabled(index) && controlMap.controllerDefined[index]) {
       drawControllerControl(index);
@@ -160,15 +184,14 @@ void paintPanel(HDC dc) {
 }
 
 static void drawMeter(int channel, int32_t level) {
-  HWND window = mainWindow.get();
-  HDC dc = GetDC(window);
+  WindowDc target(mainWindow.get());
+  HDC dc = target.dc;
   int meterHeight = bitmapSize(panelBitmaps.meterOff).cy;
   int lit = meterLitHeight(level, meterHeight);
   int x = panelPosition(settings.meterLeft, kMeterWidth * (channel % 2));
   blitRegion(dc, panelBitmaps.meterOff, x, settings.meterTop, 0, 0, kMeterWidth, meterHeight - lit);
   blitRegion(dc, panelBitmaps.meterOn, x, panelPosition(settings.meterTop, meterHeight - lit), 0,
              meterHeight - lit, kMeterWidth, lit);
-  ReleaseDC(window, dc);
 }
 
 void updateMeters() {

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 bool loadPanelBitmaps();
-void paintPanel(HDC dc);
+// The window's WM_PAINT: the unlit panel through paintDc (BeginPaint's), then every control
+// under test on the page drawn in red or green.
+void paintPanel(HDC paintDc);
 void updateMeters();
 // Shutdown: the red, then the green, then the off bitmap, then the two meter bitmaps.
 void deletePanelBitmaps();

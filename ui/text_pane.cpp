@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/program_facts.h"
-#include "app/sequence.h"
+#include "base/program_facts.h"
+#include "base/run_position.h"
+#include "base/steps.h"
 #include "config/page_keys.h"
 #include "config/path_rule.h"
 #include "config/settings.h"

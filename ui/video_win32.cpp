@@ -6,7 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/registry_win32.h"
+#include "base/registry_win32.h"
 #include "config/path_rule.h"
 #include "config/video_keys.h"
 #include "ui/video_command.h"

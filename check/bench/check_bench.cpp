@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "check/check_run.h"
 #include "midi/control_map.h"
 

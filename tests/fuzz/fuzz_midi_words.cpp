@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/sequence.h"
-#include "app/steps.h"
+#include "base/steps.h"
 #include "config/device_select.h"
 #include "config/settings.h"
 #include "fuzz_fakes.h"

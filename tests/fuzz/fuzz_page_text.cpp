@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/sequence.h"
-#include "app/steps.h"
+#include "base/steps.h"
 #include "config/device_select.h"
 #include "config/page_keys.h"
 #include "config/settings.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/profile.h"

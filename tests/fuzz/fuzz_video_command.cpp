@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "config/video_keys.h"
 #include "fuzz_support.h"
 #include "ui/video_command.h"

@@ -29,7 +29,7 @@ class RunStateTest : public TempFolderTest {
     if (HasFatalFailure()) {
       return;
     }
-    std::snprintf(exeFolder, sizeof exeFolder, "%s/", folder().c_str());
+    setExeFolder((folder() + "/").c_str());
     std::snprintf(settingsPath, sizeof settingsPath, "%s/settings.ini", folder().c_str());
     settings = Settings{};
     for (auto& flag : settings.sequenceFlags) {

@@ -1,7 +1,7 @@
 // Text rules shared by every part: reading a fixed-size field a system service filled.
 #include <string>
 
-#include "app/ascii_text.h"
+#include "base/ascii_text.h"
 
 #include <gtest/gtest.h>
 

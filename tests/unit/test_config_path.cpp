@@ -10,8 +10,8 @@ namespace {
 
 class PathRule : public ::testing::Test {
  protected:
-  void SetUp() override { strcpy(exeFolder, "C:\\Velk\\"); }
-  void TearDown() override { exeFolder[0] = '\0'; }
+  void SetUp() override { setExeFolder("C:\\Velk\\"); }
+  void TearDown() override { setExeFolder(""); }
 
   static std::string absolute(const char* value, PathForm form, bool expectWhole = true) {
     char path[kPathCapacity];
@@ -41,7 +41,7 @@ TEST_F(PathRule, ExtendedFormAlsoKeepsRootedAndSchemePaths) {
 
 TEST_F(PathRule, OverlongJoinIsCutAtTheBufferEnd) {
   std::string folder = "C:\\" + std::string(196, 'f') + "\\";  // 200 characters
-  strcpy(exeFolder, folder.c_str());
+  setExeFolder(folder.c_str());
   const std::string value(127, 'v');
   char buffer[kPathCapacity + 8];
   memset(buffer, '#', sizeof buffer);
@@ -83,7 +83,7 @@ TEST_F(PathRule, TinyBuffersNeverOverflow) {
 }
 
 TEST_F(PathRule, EmptyFolderLeavesRelativePathsAlone) {
-  exeFolder[0] = '\0';
+  setExeFolder("");
   EXPECT_EQ(absolute("a.ini", PathForm::Basic), "a.ini");
 }
 

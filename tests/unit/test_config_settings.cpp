@@ -17,7 +17,7 @@ class LoadSettings : public TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    snprintf(exeFolder, sizeof exeFolder, "%s/", folder().c_str());
+    setExeFolder((folder() + "/").c_str());
     snprintf(settingsPath, sizeof settingsPath, "%s/settings.ini", folder().c_str());
     strcpy(asioDriverName, "Velk ASIO");
     settings = Settings{};
@@ -25,7 +25,8 @@ class LoadSettings : public TempFolderTest {
     audioWarningCount = 0;
   }
   void TearDown() override {
-    exeFolder[0] = settingsPath[0] = asioDriverName[0] = '\0';
+    setExeFolder("");
+    settingsPath[0] = asioDriverName[0] = '\0';
     settings = Settings{};
     clearControlMap();
     TempFolderTest::TearDown();

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/steps.h"
+#include "base/steps.h"
 #include "config/device_select.h"
 #include "config/video_keys.h"
 #include "temp_folder.h"

@@ -52,9 +52,8 @@ class ReportTest : public RunStateTest {
 TEST_F(ReportTest, UnitWithoutAudioTwoNotesOnChannel1) {
   controlMap.noteDefined[channelIndex(1, 0)] = 1;
   controlMap.noteDefined[channelIndex(1, 127)] = 1;
-  currentStep.set(kStepNoteTest);
   controlMap.noteTested[channelIndex(1, 0)].set(1);
-  snapshotResults();
+  snapshotResults(kStepNoteTest);
   for (int i = 0; i < kControlCount; ++i) {
     controllerResults.entry[i] = -1;  // step 4 ran with nothing defined
   }
@@ -117,20 +116,17 @@ TEST_F(ReportTest, SnapshotTakesPartFromDefinitionsAndIgnoresTheFilter) {
   controlMap.noteTested[channelIndex(2, 44)].set(1);
   controlMap.noteTested[11].set(1);  // undefined entry marked by a stray note
   selectOnlyChannel(2);
-  currentStep.set(kStepNoteRxTest);
-  snapshotResults();
+  snapshotResults(kStepNoteRxTest);
   EXPECT_EQ(receiveResults.entry[10], -1);
   EXPECT_EQ(receiveResults.entry[channelIndex(2, 44)], 1);
   EXPECT_EQ(receiveResults.entry[11], -1);
   EXPECT_EQ(noteResults.entry[10], 0);  // untouched outside its step
 
   controlMap.controllerDefined[7] = 1;
-  currentStep.set(kStepControllerTest);
-  snapshotResults();
+  snapshotResults(kStepControllerTest);
   EXPECT_EQ(controllerResults.entry[7], 0);  // excluded by the page, still reported
-  currentStep.set(kStepAudioOut);
   controllerResults.entry[7] = 1;
-  snapshotResults();
+  snapshotResults(kStepAudioOut);
   EXPECT_EQ(controllerResults.entry[7], 1);
 }
 

@@ -111,7 +111,7 @@ TEST_F(TextPaneTest, PathTooLongForItsBufferShowsNothing) {
   // another file, which must not be shown.
   const std::string deepName(150, 'd');
   std::filesystem::create_directory(folder() + "/" + deepName);
-  std::snprintf(exeFolder, sizeof exeFolder, "%s/%s/", folder().c_str(), deepName.c_str());
+  setExeFolder((folder() + "/" + deepName + "/").c_str());
   const std::string name = std::string(120, 'n') + ".txt";
   const std::string cutPath = (std::string(exeFolder) + name).substr(0, kPathCapacity - 1);
   std::ofstream(cutPath) << "wrong file";

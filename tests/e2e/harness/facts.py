@@ -11,7 +11,7 @@ from functools import lru_cache
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[3]
-SOURCE_FOLDERS = ("app", "audio", "config", "midi", "report", "ui", "resources")
+SOURCE_FOLDERS = ("base", "app", "audio", "config", "midi", "report", "ui", "resources")
 
 # -- Win32's own constants the scenarios use --------------------------------------------------
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
@@ -97,6 +97,27 @@ LAUNCHER = PROGRAM_NAME + ".ini"  # the launcher file beside the exe is named af
 ABOUT_FONT = (lambda points, face: (face, int(points)))(*_one(r'^FONT (\d+), "([^"]*)"', _RC))
 ABOUT_LINES = (PROGRAM_NAME + " Version " + VERSION,
                _one(r'^\s*LTEXT "([^"]*)", -1, 49, 20', _RC))
+
+
+def _setting_keys():
+    """{key: (section, kind, default)} of the settings file's fixed keys, in the loader's
+    order, from the schema the loader walks (config/settings_schema.cpp); kind is "integer",
+    "path" or "rectangle", default the integer's default (None for the others)."""
+    text = (ROOT / "config" / "settings_schema.cpp").read_text()
+    keys = {}
+    for kind, args in re.findall(r"^\s*(integer|path|rectangle)Key\((.*)\),$", text, re.M):
+        parts = [part.strip() for part in args.split(",")]
+        strings = [part.strip('"') for part in parts if part.startswith('"')]
+        section = strings[0] if kind == "path" else "background"
+        default = int(parts[-1]) if kind == "integer" else None
+        keys[strings[-1]] = (section, kind, default)
+    if not keys:
+        raise LookupError("config/settings_schema.cpp: no keys found")
+    return keys
+
+
+# -- the settings file's fixed keys, as the loader reads them ----------------------------------
+SETTING_KEYS = _setting_keys()
 
 
 def channel_title(flags):

@@ -1,8 +1,8 @@
 // The run's eight steps by position. The settings file, the messages and the operator count
 // steps 1..8; the code holds the position, the step number minus 1. Positions with a role of
 // their own are named here and nowhere else. No includes: every subsystem may use it.
-#ifndef APP_STEPS_H
-#define APP_STEPS_H
+#ifndef BASE_STEPS_H
+#define BASE_STEPS_H
 
 constexpr int kStepCount = 8;
 

@@ -1,8 +1,8 @@
 // Text rules that hold whatever the system's locale: blanks as the C locale knows them, and
 // names compared the way the unit's ports, drivers and INI keys are matched (ASCII letters
 // without regard to case, every other byte as it is).
-#ifndef APP_ASCII_TEXT_H
-#define APP_ASCII_TEXT_H
+#ifndef BASE_ASCII_TEXT_H
+#define BASE_ASCII_TEXT_H
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "app/registry_win32.h"
+#include "base/registry_win32.h"
 
 bool readRegistryString(HKEY key, const char* name, char* out, DWORD capacity, DWORD* type) {
   DWORD size = capacity - 1;

@@ -1,8 +1,8 @@
 // A word shared between the window, MIDI and audio threads. Each such word is read and
 // written whole, and nothing orders one word against another, so relaxed atomic access is
 // all the program needs: no locks, no torn values, and no data race for the sanitizers.
-#ifndef APP_SHARED_WORD_H
-#define APP_SHARED_WORD_H
+#ifndef BASE_SHARED_WORD_H
+#define BASE_SHARED_WORD_H
 
 #include <atomic>
 

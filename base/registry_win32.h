@@ -1,7 +1,7 @@
 // Reading string values from the registry: the ASIO driver list and the players registered
 // for the video file types.
-#ifndef APP_REGISTRY_WIN32_H
-#define APP_REGISTRY_WIN32_H
+#ifndef BASE_REGISTRY_WIN32_H
+#define BASE_REGISTRY_WIN32_H
 
 #include <windows.h>
 
