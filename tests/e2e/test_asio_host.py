@@ -36,13 +36,13 @@ def loop(tmp_path_factory):
 
 @pytest.fixture
 def drivers(wine, asio_dll, tmp_path):
-    """drivers(*specs): registers one instance per (name, values) in that order, each with
+    """drivers(*entries): registers one instance per (name, values) in that order, each with
     its call log and dump, and removes them after the test."""
     made = []
 
-    def make(*specs):
+    def make(*entries):
         batch = [Driver(name, log=tmp_path / (name + ".log"), dump=tmp_path / (name + ".dump"),
-                        **values) for name, values in specs]
+                        **values) for name, values in entries]
         register(wine, asio_dll, batch)
         made.extend(batch)
         return batch
