@@ -4,49 +4,18 @@
 #include <cstring>
 #include <vector>
 
-#include "app/sequence.h"
 #include "audio/asio_driver.h"
 #include "audio/asio_host.h"
 #include "audio/loop_sample.h"
 #include "audio/stream.h"
+#include "tests/bench/large_unit_stream.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-constexpr int32_t kChannels = 32;
-constexpr int32_t kFrames = 64;
-constexpr int32_t kSampleBytes = 4;
-constexpr size_t kHalfBytes = kFrames * kSampleBytes;
-constexpr size_t kSwitchBytes = 2 * kChannels * kHalfBytes;  // every input and output half
-
-std::vector<unsigned char> storage(2 * kSwitchBytes);
-
-void setUpStream(ASIOSampleType type) {
-  static std::vector<int32_t> loop(44100);
-  for (size_t i = 0; i < loop.size(); ++i) {
-    loop[i] = static_cast<int32_t>((i * 7919) % 65536) - 32768;
-  }
-  loopSample = {static_cast<int32_t>(loop.size()), loop.data()};
-  asioFacts.inputCount.set(kChannels);
-  asioFacts.outputCount.set(kChannels);
-  asioHost.preferredBufferSize = kFrames;
-  for (int32_t k = 0; k < 2 * kChannels; ++k) {
-    asioHost.channelInfos[k].type = type;
-    for (int half = 0; half < 2; ++half) {
-      asioHost.bufferInfos[k].buffers[half] = storage.data() + (2 * k + half) * kHalfBytes;
-    }
-  }
-  // Inputs carry a signal, as a loopback would give them.
-  for (size_t i = 0; i < storage.size(); ++i) {
-    storage[i] = static_cast<unsigned char>(i * 31);
-  }
-  currentStep.set(kStepAudioOut);  // the output test: one pair plays, 30 outputs are silenced
-  currentPair.set(3);
-}
-
 void bufferSwitchOf(benchmark::State& state, ASIOSampleType type) {
-  setUpStream(type);
+  setUpLargeUnitStream(type);
   int32_t index = 0;
   for (auto _ : state) {
     bufferSwitchTimeInfo(nullptr, index, 1);

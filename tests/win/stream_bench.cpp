@@ -7,45 +7,16 @@
 #include <cstring>
 #include <vector>
 
-#include "app/sequence.h"
 #include "audio/asio_driver.h"
 #include "audio/asio_host.h"
 #include "audio/loop_sample.h"
 #include "audio/stream.h"
+#include "tests/bench/large_unit_stream.h"
 
 namespace {
 
-constexpr int32_t kChannels = 32;
-constexpr int32_t kFrames = 64;
-constexpr int32_t kSampleBytes = 4;
-constexpr size_t kHalfBytes = kFrames * kSampleBytes;
-constexpr size_t kSwitchBytes = 2 * kChannels * kHalfBytes;  // every input and output half
 constexpr double kPeriodNs = 1e9 * kFrames / 44100.0;
 constexpr int kSwitches = 200000;
-
-std::vector<unsigned char> storage(2 * kSwitchBytes);
-std::vector<int32_t> loop(44100);
-
-void setUpStream(ASIOSampleType type) {
-  for (size_t i = 0; i < loop.size(); ++i) {
-    loop[i] = static_cast<int32_t>((i * 7919) % 65536) - 32768;
-  }
-  loopSample = {static_cast<int32_t>(loop.size()), loop.data()};
-  asioFacts.inputCount.set(kChannels);
-  asioFacts.outputCount.set(kChannels);
-  asioHost.preferredBufferSize = kFrames;
-  for (int32_t k = 0; k < 2 * kChannels; ++k) {
-    asioHost.channelInfos[k].type = type;
-    for (int half = 0; half < 2; ++half) {
-      asioHost.bufferInfos[k].buffers[half] = storage.data() + (2 * k + half) * kHalfBytes;
-    }
-  }
-  for (size_t i = 0; i < storage.size(); ++i) {
-    storage[i] = static_cast<unsigned char>(i * 31);
-  }
-  currentStep.set(kStepAudioOut);  // the output test: one pair plays, 30 outputs are silenced
-  currentPair.set(3);
-}
 
 template <typename Body>
 double nanosecondsPerRun(Body body) {
@@ -69,7 +40,7 @@ int main() {
               static_cast<int>(8 * sizeof(void*)), kChannels, kChannels, kFrames);
   for (const auto& [type, name] :
        {std::pair{ASIOSTInt32LSB, "Int32LSB"}, std::pair{ASIOSTFloat32LSB, "Float32LSB"}}) {
-    setUpStream(type);
+    setUpLargeUnitStream(type);
     report(name, nanosecondsPerRun([](int i) { bufferSwitchTimeInfo(nullptr, i & 1, 1); }));
   }
   std::vector<unsigned char> from(kSwitchBytes, 1), to(kSwitchBytes);
