@@ -2,8 +2,6 @@
 
 #include "audio/stream.h"
 
-AsioHost asioHost;
-
 // A driver may report any count, even a negative one; only the first 32 of each direction
 // are used, and every table is sized for those.
 static int32_t usableChannels(int32_t reported) {

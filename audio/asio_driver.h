@@ -1,5 +1,5 @@
-// The host's record of the open ASIO driver and the driver operations that need no Windows
-// service. Shared by the host's Windows layer, the stream handlers and their tests.
+// The driver operations on the instance the host holds (asioHost.driver) that need no Windows
+// service. Shared by the host's Windows layer and its tests.
 #ifndef AUDIO_ASIO_DRIVER_H
 #define AUDIO_ASIO_DRIVER_H
 
@@ -7,31 +7,6 @@
 
 #include "audio/asio.h"
 #include "audio/asio_host.h"
-
-constexpr int kMaxAsioEntries = 2 * kMaxAsioChannels;  // inputs, then outputs
-
-// Written on the window thread only while the driver is not streaming; the driver's thread
-// reads it between start and stop, which the driver's own thread hand-over orders. The
-// counts and levels that cross threads while streaming live in asioFacts. The driver
-// pointer is shared too: it is cleared at once when a driver faults, running or not.
-struct AsioHost {
-  Shared<IASIO*> driver;  // the one reference the host holds, or null
-  int32_t preferredBufferSize;
-  int32_t inputLatency, outputLatency;
-  double sampleRate;
-  ASIOBufferInfo bufferInfos[kMaxAsioEntries];
-  ASIOChannelInfo channelInfos[kMaxAsioEntries];
-  ASIOCallbacks hostCallbacks;  // drivers keep a pointer to it: static storage
-  bool audioRunning;
-  // The instance in driver was asked to start and has not returned from stop: its thread
-  // may be calling the stream handlers.
-  bool driverStarted;
-  // An instance was abandoned while started (it faulted): its thread may call the handlers
-  // until the process ends, so the tables and the loop sample they read are never rewritten
-  // or freed again.
-  bool abandonedRunning;
-};
-extern AsioHost asioHost;
 
 // Operations on the instance in asioHost.driver. Channel counts go to asioFacts clamped to
 // kMaxAsioChannels, so no table is ever indexed past its end.

@@ -1,3 +1,4 @@
 #include "audio/asio_host.h"
 
 AsioFacts asioFacts;
+AsioHost asioHost;

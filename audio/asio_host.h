@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "audio/asio.h"
 #include "audio/asio_summary.h"
 #include "base/shared_word.h"
 
@@ -18,6 +19,31 @@ struct AsioFacts {
   Shared<int32_t> inputLevels[kMaxAsioChannels];
 };
 extern AsioFacts asioFacts;
+
+constexpr int kMaxAsioEntries = 2 * kMaxAsioChannels;  // inputs, then outputs
+
+// Written on the window thread only while the driver is not streaming; the driver's thread
+// reads it between start and stop, which the driver's own thread hand-over orders. The
+// counts and levels that cross threads while streaming live in asioFacts. The driver
+// pointer is shared too: it is cleared at once when a driver faults, running or not.
+struct AsioHost {
+  Shared<IASIO*> driver;  // the one reference the host holds, or null
+  int32_t preferredBufferSize;
+  int32_t inputLatency, outputLatency;
+  double sampleRate;
+  ASIOBufferInfo bufferInfos[kMaxAsioEntries];
+  ASIOChannelInfo channelInfos[kMaxAsioEntries];
+  ASIOCallbacks hostCallbacks;  // drivers keep a pointer to it: static storage
+  bool audioRunning;
+  // The instance in driver was asked to start and has not returned from stop: its thread
+  // may be calling the stream handlers.
+  bool driverStarted;
+  // An instance was abandoned while started (it faulted): its thread may call the handlers
+  // until the process ends, so the tables and the loop sample they read are never rewritten
+  // or freed again.
+  bool abandonedRunning;
+};
+extern AsioHost asioHost;
 
 // window: the main window's handle. True: no driver configured, or streaming.
 bool startAudio(void* window);

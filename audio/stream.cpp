@@ -5,7 +5,6 @@
 #include <limits>
 #include <type_traits>
 
-#include "audio/asio_driver.h"
 #include "audio/asio_host.h"
 #include "audio/loop_sample.h"
 #include "base/run_position.h"

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "audio/asio_driver.h"
 #include "audio/asio_host.h"
 #include "audio/loop_sample.h"
 #include "audio/stream.h"

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "audio/asio_driver.h"
 #include "audio/asio_host.h"
 #include "audio/loop_sample.h"
 #include "base/run_position.h"
