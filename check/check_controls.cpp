@@ -1,5 +1,7 @@
 // Every control's rectangle: a positive size, inside the panel picture, and clear of the
 // other controls shown on the same page.
+#include "check/check_controls.h"
+
 #include <cstdint>
 
 #include "base/steps.h"

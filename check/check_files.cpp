@@ -1,5 +1,7 @@
 // The files a model names: the five bitmaps (loaded as the station loads them), the loop
 // sample (loaded by the station's own loader), the text pages and the videos.
+#include "check/check_files.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +11,7 @@
 
 #include "audio/loop_sample.h"
 #include "base/steps.h"
+#include "check/check_settings_text.h"
 #include "check/model_check.h"
 #include "check/wave_layout.h"
 #include "config/device_select.h"

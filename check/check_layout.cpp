@@ -1,5 +1,7 @@
 // The window's children: the panel picture with its frame, the meters, the text pane and
 // the two buttons, inside the client area and clear of each other.
+#include "check/check_layout.h"
+
 #include <algorithm>
 #include <cstdint>
 

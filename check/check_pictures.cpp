@@ -1,6 +1,8 @@
 // The lit pictures against the unlit one: every control must look different in red and in
 // green inside its rectangle, and what is lit outside every rectangle is a control that was
 // drawn but never defined, or a rectangle that misses its drawing by a few pixels.
+#include "check/check_pictures.h"
+
 #include <algorithm>
 #include <climits>
 #include <map>

@@ -1,6 +1,8 @@
 // The run as the sequence would make it: what each page of the MIDI steps puts under test,
 // pages that pass at once or can never finish, controls no page tests, pages never shown,
 // channel prefixes, the LED step and the audio steps.
+#include "check/check_sequence.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>

@@ -1,5 +1,7 @@
 // The settings file as text: sections and keys the station never reads, duplicates, values
 // too long for the station's buffers, and values that do not scan to the end.
+#include "check/check_settings_text.h"
+
 #include <algorithm>
 #include <cstring>
 

@@ -5,6 +5,12 @@
 
 #include "app/sequence.h"
 #include "base/steps.h"
+#include "check/check_controls.h"
+#include "check/check_files.h"
+#include "check/check_layout.h"
+#include "check/check_pictures.h"
+#include "check/check_sequence.h"
+#include "check/check_settings_text.h"
 #include "check/station_stubs.h"
 #include "config/device_select.h"
 #include "midi/control_map.h"

@@ -51,14 +51,6 @@ struct ModelCheck {
 // Loads the settings file through the station's loader and runs every check.
 void checkModel(ModelCheck& model);
 
-// The parts, in the order they run.
-void checkSettingsText(ModelCheck& model);  // sections, keys, duplicates, scanning
-void checkFiles(ModelCheck& model);         // bitmaps, loop sample, text pages, videos
-void checkLayout(ModelCheck& model);        // the window's children
-void checkControls(ModelCheck& model);      // rectangles
-void checkSequence(ModelCheck& model);      // pages and what they put under test
-void checkPictures(ModelCheck& model);      // lit pictures against the unlit one
-
 // Helpers shared by the parts: a finding goes into model.findings.
 void addFinding(ModelCheck& model, Severity severity, const char* check, const std::string& section,
                 const std::string& key, const std::string& message, int line = -1,
@@ -73,8 +65,6 @@ std::string rectText(const ControlRect& rect);
 std::string pageChannelsText(const PageView& page);
 bool stepEnabled(const ModelCheck& model, int step);
 bool isDefined(bool note, int index);
-// Whether the station reads key in [section] of a settings file; when not, why, in explain.
-bool isReadKey(const std::string& section, const std::string& key, std::string& explain);
 const ControlRect& rectOf(bool note, int index);
 // A rectangle's far edges, in 64 bits: x + width can pass the 32-bit range.
 int64_t rightEdge(const ControlRect& rect);

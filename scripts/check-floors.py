@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Derives the product's folder-to-folder include graph and fails on an arrow running up.
 
-The floors (lowest first) and the upward calls allowed are read from CONTRIBUTING.md, so the
-rule is written once: a folder includes only headers of its own floor or of floors below it,
-apart from the file-and-header pairs that CONTRIBUTING.md names as upward calls.
+The floors (lowest first) and the upward calls allowed are read from the section "Floors" of
+CONTRIBUTING.md, so the rule is written once: a folder includes only headers of its own floor
+or of floors below it, apart from the file-and-header pairs that section names as upward calls.
 `--graph` prints the arrows between folders with their include counts."""
 import re
 import sys
@@ -20,7 +20,9 @@ def read_rules(contributing):
     if not floors_line:
         sys.exit("CONTRIBUTING.md: no line 'Floors, lowest first: ...'")
     floors = re.findall(r"`([a-z_]+)/`", floors_line.group(1))
-    upward = set(re.findall(r"^\| `([a-z_]+/[a-z_0-9.]+)` \| `([a-z_]+/[a-z_0-9.]+)` \|", text, re.M))
+    section = re.search(r"^## Floors\n(.*?)(?=^## |\Z)", text, re.M | re.S)
+    upward = set(re.findall(r"^\| `([a-z_]+/[a-z_0-9.]+)` \| `([a-z_]+/[a-z_0-9.]+)` \|",
+                            section.group(1), re.M))
     return floors, upward
 
 
