@@ -66,13 +66,12 @@ static void readRegistryText(HKEY key, const char* name, char* text) {
 static bool readDriverEntry(const char* name, char* clsidText, char* description) {
   char path[2 * kRegistryText];
   std::snprintf(path, sizeof path, "%s\\%s", kAsioKey, name);
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  RegistryKey key(HKEY_LOCAL_MACHINE, path);
+  if (!key.open()) {
     return false;
   }
-  readRegistryText(key, "CLSID", clsidText);
-  readRegistryText(key, "Description", description);
-  RegCloseKey(key);
+  readRegistryText(key.key, "CLSID", clsidText);
+  readRegistryText(key.key, "Description", description);
   if (description[0] == '\0') {
     std::snprintf(description, kRegistryText, "%s", name);
   }
@@ -125,14 +124,14 @@ static void probeCandidate(const char* clsidText, HWND window) {
 // Every entry whose description matches is tried in registry order, and the last one
 // decides: it must have been created, initialised and probed with at least one output.
 static bool findDriver(HWND window) {
-  HKEY asioKey;
-  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kAsioKey, &asioKey) != ERROR_SUCCESS) {
+  RegistryKey asioKey(HKEY_LOCAL_MACHINE, kAsioKey);
+  if (!asioKey.open()) {
     return false;
   }
   bool matched = false;
   char name[kRegistryText];
   for (DWORD index = 0;; ++index) {
-    const LONG listed = RegEnumKeyA(asioKey, index, name, sizeof name);
+    const LONG listed = RegEnumKeyA(asioKey.key, index, name, sizeof name);
     // A subkey name too long for the buffer is not a driver this program could name; the
     // drivers after it still are.
     if (listed == ERROR_MORE_DATA) {
@@ -150,7 +149,6 @@ static bool findDriver(HWND window) {
     matched = true;
     probeCandidate(clsidText, window);
   }
-  RegCloseKey(asioKey);
   return matched && asioFacts.outputCount.get() != 0;
 }
 

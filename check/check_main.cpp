@@ -8,6 +8,7 @@
 
 #include "base/steps.h"
 #include "check/check_run.h"
+#include "check/command_line.h"
 #include "check/model_sheet.h"
 #include "check/report_json.h"
 
@@ -46,43 +47,35 @@ static void printUsage(FILE* out) {
 
 struct Arguments {
   CheckOptions check;
-  bool json = false, pages = false, help = false;
+  bool json = false, pages = false;
   std::string sheet;
 };
 
-static bool parseArguments(int argc, char** argv, Arguments& args) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool takesValue = arg == "--sheet" || arg == "--station-folder";
-    if (takesValue && i + 1 >= argc) {
-      std::fprintf(stderr, "%s: %s needs a folder\n", kProgram, arg.c_str());
-      return false;
-    }
-    if (arg == "--help" || arg == "-h") {
-      args.help = true;
-    } else if (arg == "--json") {
-      args.json = true;
-    } else if (arg == "--pages") {
-      args.pages = true;
-    } else if (arg == "--sheet") {
-      args.sheet = argv[++i];
-    } else if (arg == "--station-folder") {
-      args.check.stationFolder = argv[++i];
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "%s: unknown option %s\n", kProgram, arg.c_str());
-      return false;
-    } else if (args.check.path.empty()) {
-      args.check.path = arg;
-    } else {
+static bool readArguments(int argc, char** argv, Arguments& args, int& exitCode) {
+  ToolCommandLine line;
+  line.program = kProgram;
+  line.valueWord = "folder";
+  line.options = {{"--json", &args.json},
+                  {"--pages", &args.pages},
+                  {"--sheet", nullptr, &args.sheet},
+                  {"--station-folder", nullptr, &args.check.stationFolder}};
+  line.takeOperand = [&args](const std::string& word) {
+    if (!args.check.path.empty()) {
       std::fprintf(stderr, "%s: one PATH only\n", kProgram);
       return false;
     }
-  }
-  if (!args.help && args.check.path.empty()) {
-    std::fprintf(stderr, "%s: no PATH given\n", kProgram);
-    return false;
-  }
-  return true;
+    args.check.path = word;
+    return true;
+  };
+  line.complete = [&args] {
+    if (args.check.path.empty()) {
+      std::fprintf(stderr, "%s: no PATH given\n", kProgram);
+      return false;
+    }
+    return true;
+  };
+  line.printUsage = printUsage;
+  return readCommandLine(argc, argv, line, exitCode);
 }
 
 static std::vector<std::string> pageLines(const ModelCheck& model) {
@@ -112,13 +105,9 @@ static std::vector<std::string> pageLines(const ModelCheck& model) {
 
 int main(int argc, char** argv) {
   Arguments args;
-  if (!parseArguments(argc, argv, args)) {
-    printUsage(stderr);
-    return 2;
-  }
-  if (args.help) {
-    printUsage(stdout);
-    return 0;
+  int exitCode = 0;
+  if (!readArguments(argc, argv, args, exitCode)) {
+    return exitCode;
   }
   FindingList findings;
   nlohmann::json models = nlohmann::json::array();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/command_line.h"
 #include "check/html_page.h"
 #include "results/results_model.h"
 #include "results/results_output.h"
@@ -53,47 +54,36 @@ struct Arguments {
   ModelRequest model;
   std::vector<std::string> reports;
   std::string csv, html;
-  bool json = false, help = false;
+  bool json = false;
 };
 
-static bool parseArguments(int argc, char** argv, Arguments& args) {
-  std::vector<std::string> positional;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool takesValue =
-        arg == "--model" || arg == "--station-folder" || arg == "--csv" || arg == "--html";
-    if (takesValue && i + 1 >= argc) {
-      std::fprintf(stderr, "%s: %s needs a value\n", kProgram, arg.c_str());
-      return false;
-    }
-    if (arg == "--help" || arg == "-h") {
-      args.help = true;
-    } else if (arg == "--json") {
-      args.json = true;
-    } else if (arg == "--model") {
-      args.model.profile = argv[++i];
-    } else if (arg == "--station-folder") {
-      args.model.stationFolder = argv[++i];
-    } else if (arg == "--csv") {
-      args.csv = argv[++i];
-    } else if (arg == "--html") {
-      args.html = argv[++i];
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "%s: unknown option %s\n", kProgram, arg.c_str());
-      return false;
-    } else {
-      positional.push_back(arg);
-    }
-  }
-  if (args.help) {
+static bool readArguments(int argc, char** argv, Arguments& args, int& exitCode) {
+  std::vector<std::string> operands;
+  ToolCommandLine line;
+  line.program = kProgram;
+  line.valueWord = "value";
+  line.options = {{"--json", &args.json},
+                  {"--model", nullptr, &args.model.profile},
+                  {"--station-folder", nullptr, &args.model.stationFolder},
+                  {"--csv", nullptr, &args.csv},
+                  {"--html", nullptr, &args.html}};
+  line.takeOperand = [&operands](const std::string& word) {
+    operands.push_back(word);
     return true;
-  }
-  if (positional.size() < 2) {
-    std::fprintf(stderr, "%s: give SETTINGS and at least one REPORT\n", kProgram);
+  };
+  line.complete = [&operands] {
+    if (operands.size() < 2) {
+      std::fprintf(stderr, "%s: give SETTINGS and at least one REPORT\n", kProgram);
+      return false;
+    }
+    return true;
+  };
+  line.printUsage = printUsage;
+  if (!readCommandLine(argc, argv, line, exitCode)) {
     return false;
   }
-  args.model.path = positional[0];
-  args.reports.assign(positional.begin() + 1, positional.end());
+  args.model.path = operands[0];
+  args.reports.assign(operands.begin() + 1, operands.end());
   return true;
 }
 
@@ -105,13 +95,9 @@ static bool writeFile(const std::string& path, const std::string& text) {
 
 int main(int argc, char** argv) {
   Arguments args;
-  if (!parseArguments(argc, argv, args)) {
-    printUsage(stderr);
-    return 2;
-  }
-  if (args.help) {
-    printUsage(stdout);
-    return 0;
+  int exitCode = 0;
+  if (!readArguments(argc, argv, args, exitCode)) {
+    return exitCode;
   }
   ResultsModel model;
   std::string why;

@@ -24,17 +24,10 @@ void showVideoInstructions(int step, int pair) {
   }
 }
 
-// The unnamed value of HKEY_CLASSES_ROOT\subKey and its registry type; false when the key
-// or value is missing.
-static bool readClassesDefault(const char* subKey, char* out, DWORD capacity,
-                               DWORD* type = nullptr) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  const bool read = readRegistryString(key, nullptr, out, capacity, type);
-  RegCloseKey(key);
-  return read;
+// The unnamed value of HKEY_CLASSES_ROOT\subKey; false when the key or value is missing.
+static bool readClassesDefault(const char* subKey, char* out, DWORD capacity) {
+  RegistryKey key(HKEY_CLASSES_ROOT, subKey);
+  return key.open() && readRegistryString(key.key, nullptr, out, capacity);
 }
 
 // The players a stock system registers name themselves through an environment reference
@@ -57,16 +50,32 @@ static bool findPlayerCommand(const char* fileType, char* out, DWORD capacity) {
   char subKey[300];
   for (const char* verb : {"Play", "Open"}) {
     snprintf(subKey, sizeof(subKey), "%s\\Shell\\%s\\Command", fileType, verb);
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      RegCloseKey(key);
+    RegistryKey key(HKEY_CLASSES_ROOT, subKey);
+    if (key.open()) {
       DWORD type = REG_NONE;
-      return readClassesDefault(subKey, out, capacity, &type) &&
+      return readRegistryString(key.key, nullptr, out, capacity, &type) &&
              (type != REG_EXPAND_SZ || expandEnvironmentReferences(out, capacity));
     }
   }
   return false;
 }
+
+// The handles CreateProcess gives of the player it started, closed when they go out of scope:
+// the station never waits on a player.
+struct StartedProcess {
+  PROCESS_INFORMATION handles = {};
+  StartedProcess() = default;
+  ~StartedProcess() {
+    if (handles.hThread) {
+      CloseHandle(handles.hThread);
+    }
+    if (handles.hProcess) {
+      CloseHandle(handles.hProcess);
+    }
+  }
+  StartedProcess(const StartedProcess&) = delete;
+  StartedProcess& operator=(const StartedProcess&) = delete;
+};
 
 static bool launchWithRegisteredPlayer(const char* path) {
   char extension[kExtensionCapacity];
@@ -83,12 +92,7 @@ static bool launchWithRegisteredPlayer(const char* path) {
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                      nullptr, &startup, &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
+  StartedProcess player;
+  return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &startup, &player.handles) != 0;
 }
