@@ -41,8 +41,7 @@ void loadPageText(int step, char* buffer, size_t size, int page) {
   if (file == nullptr) {
     return;
   }
-  const size_t read = std::fread(buffer, 1, size, file);
-  (void)read;  // a short or failed read leaves the rest of the buffer zero
+  std::fread(buffer, 1, size, file);  // a short or failed read leaves the rest zero
   std::fclose(file);
 }
 
