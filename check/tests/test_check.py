@@ -143,6 +143,9 @@ def test_usage_and_unreadable_path(tmp_path):
     assert code == 0 and "--station-folder DIR" in out and "Exit code" in out
     assert run(NATIVE, [], ROOT)[0] == 2
     assert run(NATIVE, ["--bogus", "x.ini"], ROOT)[0] == 2
+    demo = "demo/Velk Analyser.ini"  # checks clean: only the arguments can fail these
+    assert run(NATIVE, [demo, demo], ROOT)[0] == 2  # one PATH only
+    assert run(NATIVE, [demo, "--sheet"], ROOT)[0] == 2  # the folder missing
     assert run(NATIVE, [str(tmp_path / "missing.ini")], ROOT)[0] == 2
 
 

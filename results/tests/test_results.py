@@ -221,6 +221,8 @@ def test_usage_and_what_stops_a_run(tmp_path):
     assert run()[0] == 2
     assert run(LAUNCHER)[0] == 2  # no report
     assert run("--bogus", LAUNCHER, tmp_path)[0] == 2
+    code, _, err = run(LAUNCHER, tmp_path, "--csv")
+    assert code == 2 and "--csv needs a value" in err and "usage:" in err
     assert run(tmp_path / "missing.ini", tmp_path)[0] == 2
     assert run(LAUNCHER, tmp_path / "missing")[0] == 2
     code, _, err = run("--model", "Nothing", LAUNCHER, tmp_path)
