@@ -61,9 +61,6 @@ class VirtualUnit:
                         what, timeout, self.event_names(), [o.word for o in self.outputs]))
                 self._changed.wait(left)
 
-    def wait_connected(self, timeout=10.0):
-        self.wait_for(lambda u: u._connections, timeout, "connection from the driver")
-
     def wait_event(self, direction, port, action, timeout=10.0):
         """Waits for an EV line and returns it."""
         wanted = "%s %d %s" % (direction, port, action)
