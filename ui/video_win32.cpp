@@ -11,7 +11,7 @@
 #include "config/video_keys.h"
 #include "ui/video_command.h"
 
-static bool launchWithRegisteredPlayer(const char* path);
+static void launchWithRegisteredPlayer(const char* path);
 
 void showVideoInstructions(int step, int pair) {
   char path[kPathCapacity];
@@ -77,7 +77,9 @@ struct StartedProcess {
   StartedProcess& operator=(const StartedProcess&) = delete;
 };
 
-static bool launchWithRegisteredPlayer(const char* path) {
+// A video whose type has no player registered, or whose command would not fit, starts
+// nothing, as does a player that cannot be started.
+static void launchWithRegisteredPlayer(const char* path) {
   char extension[kExtensionCapacity];
   char fileType[256];
   char commandTemplate[256];
@@ -86,13 +88,13 @@ static bool launchWithRegisteredPlayer(const char* path) {
       !readClassesDefault(extension, fileType, sizeof(fileType)) ||
       !findPlayerCommand(fileType, commandTemplate, sizeof(commandTemplate)) ||
       !composePlayerCommand(commandTemplate, path, commandLine, sizeof(commandLine))) {
-    return false;
+    return;
   }
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   StartedProcess player;
-  return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &startup, &player.handles) != 0;
+  CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                 nullptr, &startup, &player.handles);
 }
