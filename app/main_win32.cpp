@@ -43,10 +43,12 @@ static int startAndRun(HINSTANCE instance, int showCommand, StartedParts& starte
     return 0;
   }
   loadSettings();
+  // A load that stops at a picture it cannot open keeps the ones before it: shutdown gives
+  // those back too (deleting one never loaded does nothing).
+  started.panelBitmaps = true;
   if (!loadPanelBitmaps()) {
     return 0;
   }
-  started.panelBitmaps = true;
   if (!createMainWindow(instance, showCommand)) {
     return 0;
   }
