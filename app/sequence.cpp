@@ -1,13 +1,11 @@
 #include "app/sequence.h"
 
 #include "audio/asio_host.h"
+#include "base/platform_hooks.h"
 #include "config/page_keys.h"
 #include "config/settings.h"
 #include "midi/control_map.h"
-#include "report/report.h"
 #include "report/results.h"
-#include "ui/text_pane.h"
-#include "ui/window_ops.h"
 
 int pageCount() {
   const int step = currentStep.get();

@@ -45,6 +45,10 @@ struct AsioHost {
 };
 extern AsioHost asioHost;
 
+// Facts and host back to the program-start state: no driver, no channels, no levels (for
+// resetStation; never while a driver streams).
+void clearAsioHost();
+
 // window: the main window's handle. True: no driver configured, or streaming.
 bool startAudio(void* window);
 void stopAudio();

@@ -360,3 +360,7 @@ int32_t ASIO_CDECL asioMessage(int32_t selector, int32_t value, void*, double*) 
 // The program keeps running at the rate it asked for; a change made in the driver's own
 // panel takes effect when the panel command reopens the driver.
 void ASIO_CDECL sampleRateDidChange(ASIOSampleRate) {}
+
+void rewindLoop() {
+  loopPosition = 0;
+}

@@ -24,5 +24,7 @@ int32_t bytesPerSample(ASIOSampleType type);
 
 // Frame index into the loop sample; touched only on the driver's thread.
 extern int32_t loopPosition;
+// The loop from its first frame again (for resetStation).
+void rewindLoop();
 
 #endif

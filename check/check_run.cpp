@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 
+#include "app/reset_station.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/profile.h"
@@ -79,6 +80,7 @@ void checkModelOf(Launcher& launcher, const IniSectionLines& profile,
   model.settingsShown = shown;
   model.settingsOpen = open;
   model.findings = launcher.findings;
+  resetStation();
   std::snprintf(asioDriverName, sizeof asioDriverName, "%s", audio.c_str());
   const size_t first = launcher.findings->items.size();
   checkModel(model);
@@ -173,6 +175,7 @@ bool runCheck(const CheckOptions& options, FindingList& findings, const ModelVis
   model.settingsOpen = open;
   model.findings = &findings;
   // The profile's driver is not known: the audio steps are checked as if it named one.
+  resetStation();
   std::snprintf(asioDriverName, sizeof asioDriverName, "%s", "?");
   checkModel(model);
   visit(model, 0);

@@ -11,10 +11,10 @@
 #include "check/check_pictures.h"
 #include "check/check_sequence.h"
 #include "check/check_settings_text.h"
-#include "check/station_stubs.h"
 #include "config/device_select.h"
 #include "midi/control_map.h"
 #include "midi/note_receive.h"
+#include "tests/fakes/platform_fake.h"
 
 std::string controlKey(int index) {
   if (index < kAnyChannelCount) {
@@ -199,12 +199,10 @@ void checkModel(ModelCheck& model) {
   useStationFolder(model.folder);
   std::snprintf(settingsPath, sizeof settingsPath, "%s", model.settingsOpen.c_str());
   model.ini = readIniDocument(model.settingsOpen);
-  clearControlMap();
-  settings = Settings{};
-  audioWarningShown = false;
+  resetPlatformFake();
   loadSettings();
   model.loaded = settings;
-  model.audioWarning = audioWarningShown;
+  model.audioWarning = platformFake.audioWarningCount > 0;
   buildStepViews(model);
 
   checkSettingsText(model);

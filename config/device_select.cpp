@@ -5,3 +5,9 @@
 char selectedPortName[kPathCapacity];
 char settingsPath[kPathCapacity];
 char asioDriverName[kPathCapacity];
+
+void clearDeviceSelection() {
+  selectedPortName[0] = '\0';
+  settingsPath[0] = '\0';
+  asioDriverName[0] = '\0';
+}

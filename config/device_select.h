@@ -10,5 +10,7 @@ extern char asioDriverName[kPathCapacity];
 
 // Asks the operator until exactly one unit matches the launcher file; false: cancelled.
 bool selectDevice();
+// Back to the program-start state, no unit selected (for resetStation).
+void clearDeviceSelection();
 
 #endif

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/platform_hooks.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/profile.h"
@@ -99,4 +100,8 @@ void loadSettings() {
   readLayout();
   readDefinitions(ControlKind::Note);
   readDefinitions(ControlKind::Controller);
+}
+
+void clearSettings() {
+  settings = Settings{};
 }

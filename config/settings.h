@@ -30,8 +30,7 @@ extern Settings settings;
 // Reads settingsPath (and asioDriverName for the audio rule) into settings and the
 // control map's definitions. Cannot fail; a missing file gives the defaults.
 void loadSettings();
-
-// The audio rule's warning ("Velk Audio"); shown by the platform layer.
-void showAudioWarning();
+// Back to the program-start state, nothing loaded (for resetStation).
+void clearSettings();
 
 #endif

@@ -1,8 +1,7 @@
-#include "config/settings.h"
-
 #include <windows.h>
 
 #include "base/message_box.h"
+#include "base/platform_hooks.h"
 
 void showAudioWarning() {
   showMessage(

@@ -74,7 +74,8 @@ int resolveControlIndex(ControlKind kind, int channelNibble, int number);
 bool isControlEnabled(int index);
 // Back to the state of a fresh page: ranges kSweepStart..kSweepStart, nothing tested.
 void resetPageTables();
-// Map and channel filter back to the program-start state, definitions included (for tests).
+// Map and channel filter back to the program-start state, definitions included
+// (resetStation, tests).
 void clearControlMap();
 
 // The only ways the channel filter changes, all on the window thread. Channels are 0..15.

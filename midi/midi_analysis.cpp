@@ -1,12 +1,11 @@
 #include "midi/midi_analysis.h"
 
+#include "base/platform_hooks.h"
 #include "base/run_position.h"
 #include "base/steps.h"
 #include "midi/control_map.h"
 #include "midi/midi_status.h"
 #include "midi/note_receive.h"
-#include "ui/panel.h"
-#include "ui/text_pane.h"
 
 Shared<int32_t> tempoBpm;
 Shared<int32_t> loopbackDetected;

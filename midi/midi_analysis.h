@@ -14,7 +14,7 @@ extern Shared<int32_t> loopbackDetected;  // 1 while the last two note messages 
 // timestamp in ms since the input port started.
 void analyseShortMessage(uint32_t word, uint32_t timestamp);
 
-// Clock and loopback state back to program start (for tests).
+// Clock and loopback state back to program start (resetStation, tests).
 void clearMidiAnalysis();
 
 #endif

@@ -20,6 +20,5 @@ bool openMidiInput(const char* portName);   // opens and starts the input
 bool openMidiOutput(const char* portName);  // opens the output
 void closeMidiInput();                      // stop, reset, close
 void closeMidiOutput();                     // reset, close
-void sendMidiShortMessage(uint32_t word);
 
 #endif

@@ -5,6 +5,7 @@
 
 #include "base/ascii_text.h"
 #include "base/message_box.h"
+#include "base/platform_hooks.h"
 #include "midi/midi_analysis.h"
 
 static_assert(kPortNameCapacity == MAXPNAMELEN + 1);

@@ -1,9 +1,9 @@
 #include "midi/note_receive.h"
 
+#include "base/platform_hooks.h"
 #include "base/run_position.h"
 #include "base/steps.h"
 #include "midi/control_map.h"
-#include "midi/midi_ports.h"
 #include "midi/midi_status.h"
 
 Shared<int16_t> currentRxIndex;

@@ -13,9 +13,7 @@ extern Shared<int16_t> currentRxIndex;  // the control being flashed; read by th
 int nextFlashedNote();
 // Called on every timer tick; acts at most once per 100 ms and only in step 5.
 void noteReceiveTick();
-// Milliseconds since system start (GetTickCount on Windows).
-uint32_t systemTickCount();
-// Back to the program-start state (for tests).
+// Back to the program-start state (resetStation, tests).
 void clearNoteReceive();
 
 #endif

@@ -1,6 +1,6 @@
-#include "midi/note_receive.h"
-
 #include <windows.h>
+
+#include "base/platform_hooks.h"
 
 uint32_t systemTickCount() {
   return GetTickCount();

@@ -24,7 +24,4 @@ using AsioSummarySource = bool (*)(AsioSummary& summary);
 // written, and then no cut report is left under that name.
 bool writeReportFile(const char* path, AsioSummarySource describeAudio);
 
-// Asks whether to save and where, writes the report (report_win32.cpp).
-void offerReport();
-
 #endif

@@ -9,6 +9,7 @@
 #include "base/ascii_text.h"
 #include "base/message_box.h"
 #include "base/message_box_win32.h"
+#include "base/platform_hooks.h"
 #include "base/program_facts.h"
 
 #include <commdlg.h>

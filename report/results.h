@@ -22,7 +22,7 @@ void collectPageResults(int step);
 // At the end of steps 3, 4 and 5: the step's table from the defined flags and what passed
 // on any of the step's pages. Called at the end of every step, before the page reset.
 void snapshotResults(int step);
-// All tables back to the program-start state (for tests).
+// All tables back to the program-start state (resetStation, tests).
 void clearResults();
 
 #endif

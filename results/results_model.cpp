@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/reset_station.h"
 #include "check/ini_document.h"
 #include "check/model_paths.h"
 #include "config/device_select.h"
@@ -101,6 +102,7 @@ bool loadResultsModel(const ModelRequest& request, ResultsModel& model, std::str
     why = "cannot read " + request.path;
     return false;
   }
+  resetStation();
   if (looksLikeLauncher(request.path, ini)) {
     if (!settingsOfProfile(request, open, ini, model, why)) {
       return false;
@@ -120,8 +122,6 @@ bool loadResultsModel(const ModelRequest& request, ResultsModel& model, std::str
     why = "settings file " + model.settingsShown + " not found";
     return false;
   }
-  clearControlMap();
-  settings = Settings{};
   loadSettings();
   static const char* kCsvNames[kReportTestSectionCount] = {"notes", "controllers", "leds"};
   size_t controls = 0;

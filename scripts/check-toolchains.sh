@@ -5,7 +5,7 @@
 #    MinGW-only tests and fixtures, no -static.
 #    There is no Windows SDK here, so this configures without linking anything.
 # 2. Every product source compiles with clang in pedantic mode with GNU extensions as
-#    errors: the portable ones natively and for Windows, the Windows ones for
+#    errors: the portable ones (and the platform hooks' fake) natively and for Windows, the Windows ones for
 #    x86_64-w64-mingw32 against the MinGW-w64 headers, and the audio sources for
 #    i686-w64-mingw32 too.
 set -euo pipefail
@@ -33,7 +33,7 @@ targets=$(make -s -C "$build" help | sed -n 's/^\.\.\. \([A-Za-z0-9_]*\)$/\1/p' 
   grep -vxE 'all|clean|depend|edit_cache|rebuild_cache|install|list_install_components|package|package_source|test' |
   LC_ALL=C sort | tr '\n' ' ')
 echo "clang-cl configure: targets $targets"
-expected="VelkAnalyser VelkCheck VelkResults velk_check_core velk_core velk_driver_guard velk_results_core velk_win32 "
+expected="VelkAnalyser VelkCheck VelkResults velk_check_core velk_core velk_driver_guard velk_headless velk_results_core velk_win32 "
 if [ "$targets" != "$expected" ]; then
   echo "expected the program's and the tools' targets only ($expected)" >&2
   exit 1
@@ -52,8 +52,9 @@ windows=(--target=x86_64-w64-mingw32 -nostdinc -isystem "$gcc_dir/include/c++"
   -isystem "$resource_dir/include" -isystem /usr/x86_64-w64-mingw32/include
   -DWIN32_LEAN_AND_MEAN -DNOMINMAX -Iresources)
 strict=(-fsyntax-only -pedantic-errors -Werror=gnu -Wall -Wextra -I. -I"$build/generated")
-portable=$(ls base/*.cpp app/*.cpp config/*.cpp midi/*.cpp audio/*.cpp ui/*.cpp report/*.cpp |
-  grep -vE '_(win32|posix)\.cpp$')
+# The platform hooks' fake too: the tools link it, so every toolchain builds it.
+portable=$(ls base/*.cpp app/*.cpp config/*.cpp midi/*.cpp audio/*.cpp ui/*.cpp report/*.cpp \
+  tests/fakes/*.cpp | grep -vE '_(win32|posix)\.cpp$')
 win32=$(ls base/*_win32.cpp app/*_win32.cpp config/*_win32.cpp midi/*_win32.cpp audio/*_win32.cpp \
   ui/*_win32.cpp report/*_win32.cpp 2>/dev/null)
 status=0

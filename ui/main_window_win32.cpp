@@ -3,11 +3,11 @@
 #include "app/sequence.h"
 #include "audio/asio_host.h"
 #include "base/message_box_win32.h"
+#include "base/platform_hooks.h"
 #include "config/settings.h"
 #include "midi/note_receive.h"
 #include "resource.h"
 #include "ui/panel_win32.h"
-#include "ui/text_pane.h"
 #include "ui/video_win32.h"
 
 char windowTitle[kResourceTextCapacity];

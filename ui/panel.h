@@ -1,14 +1,10 @@
-// The panel picture's portable part: where things go and how tall a meter stands
-// (panel.cpp), and drawing single controls red until passed, green once passed
-// (panel_win32.cpp), called on the window thread (painting) and on the MIDI callback
-// thread (a pass). The bitmaps themselves are in panel_win32.h.
+// The panel picture's portable part: where things go and how tall a meter stands. Drawing a
+// single control is a platform hook (base/platform_hooks.h, panel_win32.cpp); the bitmaps
+// themselves are in panel_win32.h.
 #ifndef UI_PANEL_H
 #define UI_PANEL_H
 
 #include <cstdint>
-
-void drawNoteControl(int index);
-void drawControllerControl(int index);
 
 // A position on the window: an origin from the settings file moved by an offset (a
 // control's position, a frame's margin), held to the 32-bit range instead of overflowing.

@@ -2,6 +2,7 @@
 
 #include "audio/asio_host.h"
 #include "base/message_box.h"
+#include "base/platform_hooks.h"
 #include "base/run_position.h"
 #include "base/steps.h"
 #include "config/settings.h"

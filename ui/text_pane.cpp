@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/platform_hooks.h"
 #include "base/program_facts.h"
 #include "base/run_position.h"
 #include "base/steps.h"

@@ -10,9 +10,6 @@ constexpr size_t kPageTextCapacity = 1024;
 constexpr size_t kPaneTextCapacity = kPageTextCapacity + 96;
 constexpr size_t kTitleCapacity = 64;
 
-// Rebuilds title and text; called from the window thread and the MIDI callback thread.
-void refreshTextPane();
-
 // Exported for the tests.
 // Fills buffer (size bytes, zeroed first) from the file of a step position and page
 // (page -1: the step's own key). Never writes past size bytes.
@@ -21,9 +18,5 @@ void loadPageText(int step, char* buffer, size_t size, int page);
 void composePaneText(char* out, size_t capacity);
 // The program name, " - " and the 16 channel flags; always terminated.
 void composeWindowTitle(char* out, size_t capacity);
-
-// Win32 layer: hand a composed title or text to the windows.
-void setMainWindowTitle(const char* title);
-void setTextPaneText(const char* text);
 
 #endif

@@ -1,5 +1,4 @@
-#include "ui/text_pane.h"
-
+#include "base/platform_hooks.h"
 #include "ui/main_window_win32.h"
 
 // The MIDI thread hands texts to the window thread and waits until it has taken them. The

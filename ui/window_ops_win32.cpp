@@ -1,5 +1,4 @@
-#include "ui/window_ops.h"
-
+#include "base/platform_hooks.h"
 #include "ui/main_window_win32.h"
 
 void repaintMainWindow() {

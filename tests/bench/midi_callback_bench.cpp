@@ -3,10 +3,11 @@
 // of the note test, once the controls have passed and while they are still passing.
 #include <vector>
 
+#include "app/reset_station.h"
 #include "app/sequence.h"
-#include "fakes/platform_fakes.h"
 #include "midi/control_map.h"
 #include "midi/midi_analysis.h"
+#include "tests/fakes/platform_fake.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,9 +42,9 @@ std::vector<uint32_t> unitTraffic() {
 }
 
 void setUpNoteTestPage() {
-  clearControlMap();
-  clearMidiAnalysis();
-  platformFakes.recordDetails = false;
+  resetStation();
+  resetPlatformFake();
+  platformFake.recordDetails = false;
   for (int i = 0; i < kControlCount; i += 3) {
     controlMap.noteDefined[i] = 1;
     controlMap.controllerDefined[i] = 1;

@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "app/sequence.h"
+#include "base/platform_hooks.h"
 #include "base/steps.h"
 #include "config/device_select.h"
 #include "config/page_keys.h"
 #include "config/settings.h"
-#include "fuzz_fakes.h"
 #include "fuzz_support.h"
 #include "midi/control_map.h"
 #include "midi/midi_analysis.h"
+#include "tests/fakes/platform_fake.h"
 #include "ui/text_pane.h"
 
 namespace {
@@ -115,16 +116,18 @@ void checkTitle(size_t capacity) {
 
 void checkRefresh() {
   const int step = currentStep.get();
-  resetFuzzFakes();
+  resetPlatformFake();
   refreshTextPane();
+  const auto& texts = platformFake.paneTexts;
+  const auto& titles = platformFake.titles;
   if (step >= kFinishedStep) {
-    FUZZ_CHECK(fuzzFakes.paneTexts == 0 && fuzzFakes.titles == 0);
+    FUZZ_CHECK(texts.empty() && titles.empty());
     return;
   }
-  FUZZ_CHECK(fuzzFakes.paneTexts == 1 && fuzzFakes.lastPaneText == composed(kPaneTextCapacity));
-  FUZZ_CHECK(fuzzFakes.titles == (settings.showmidichannels != 0 ? 1 : 0));
-  if (fuzzFakes.titles == 1) {
-    FUZZ_CHECK(fuzzFakes.lastTitle == expectedTitle());
+  FUZZ_CHECK(texts.size() == 1 && texts.back() == composed(kPaneTextCapacity));
+  FUZZ_CHECK(titles.size() == (settings.showmidichannels != 0 ? 1u : 0u));
+  if (titles.size() == 1) {
+    FUZZ_CHECK(titles.back() == expectedTitle());
   }
 }
 

@@ -7,15 +7,16 @@
 #include <string>
 #include <unordered_map>
 
+#include "app/reset_station.h"
 #include "base/steps.h"
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/profile.h"
 #include "config/scan.h"
 #include "config/settings.h"
-#include "fuzz_fakes.h"
 #include "fuzz_support.h"
 #include "midi/control_map.h"
+#include "tests/fakes/platform_fake.h"
 
 namespace {
 
@@ -112,18 +113,17 @@ void checkResolution() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto parts = splitParts(data, size, 2);
+  resetStation();
+  resetPlatformFake();
   const std::string path = writeScratchFile("settings.ini", parts[0]);
   std::snprintf(settingsPath, sizeof settingsPath, "%s", path.c_str());
   std::snprintf(exeFolder, sizeof exeFolder, "C:\\Velk Station\\");
   std::snprintf(asioDriverName, kValueCapacity, "%s", parts[1].c_str());
-  clearControlMap();
-  resetFuzzFakes();
-  settings = Settings{};
-
   loadSettings();
 
   const bool noDriver = asioDriverName[0] == '\0';
-  FUZZ_CHECK(fuzzFakes.audioWarnings == 0 || (fuzzFakes.audioWarnings == 1 && noDriver));
+  const int warnings = platformFake.audioWarningCount;
+  FUZZ_CHECK(warnings == 0 || (warnings == 1 && noDriver));
   if (noDriver) {
     FUZZ_CHECK(settings.sequenceFlags[kStepAudioOut] == 0 &&
                settings.sequenceFlags[kStepAudioIn] == 0);

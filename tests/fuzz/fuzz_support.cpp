@@ -5,12 +5,20 @@
 #include <cstring>
 #include <filesystem>
 
+#include "tests/fakes/platform_fake.h"
+
 #include <unistd.h>
 
 [[noreturn]] void fuzzFailure(const char* file, int line, const char* what) {
   std::fprintf(stderr, "%s:%d: invariant broken: %s\n", file, line, what);
   std::abort();
 }
+
+// What the platform fake finds broken in a hook's call ends the run as a FUZZ_CHECK does.
+[[noreturn]] static void failOnViolation(const char* what) {
+  fuzzFailure("tests/fakes/platform_fake.cpp", 0, what);
+}
+static const bool violationsFail = (platformFakeViolation = failOnViolation, true);
 
 std::vector<std::string> splitParts(const uint8_t* data, size_t size, size_t count) {
   static constexpr std::string_view kBoundary = "\n%%\n";

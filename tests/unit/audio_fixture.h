@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/reset_station.h"
 #include "app/sequence.h"
 #include "audio/asio_driver.h"
 #include "audio/asio_host.h"
@@ -18,32 +19,10 @@
 class AudioTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    resetAudio();
+    resetStation();
     asioHost.driver.set(&driver);
   }
-  void TearDown() override { resetAudio(); }
-
-  static void resetAudio() {
-    asioHost.driver.set(nullptr);
-    asioHost.preferredBufferSize = 0;
-    asioHost.inputLatency = asioHost.outputLatency = 0;
-    asioHost.sampleRate = 0;
-    std::memset(asioHost.bufferInfos, 0, sizeof asioHost.bufferInfos);
-    std::memset(asioHost.channelInfos, 0, sizeof asioHost.channelInfos);
-    asioHost.hostCallbacks = {};
-    asioHost.audioRunning = false;
-    asioHost.driverStarted = false;
-    asioHost.abandonedRunning = false;
-    asioFacts.inputCount.set(0);
-    asioFacts.outputCount.set(0);
-    for (auto& level : asioFacts.inputLevels) {
-      level.set(0);
-    }
-    freeLoopSample();
-    loopPosition = 0;
-    currentStep.set(kStepOpening);
-    currentPair.set(0);
-  }
+  void TearDown() override { resetStation(); }
 
   static void setLoop(const std::vector<int32_t>& samples) {
     freeLoopSample();

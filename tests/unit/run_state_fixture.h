@@ -1,5 +1,5 @@
 // A clean program-start state for the tests of the MIDI tests, the sequence, the text pane
-// and the results: every process-wide table cleared, the platform fakes emptied, and a
+// and the results: every process-wide table cleared, the platform fake emptied, and a
 // temporary executable folder holding the settings file and the text pages.
 #ifndef TESTS_UNIT_RUN_STATE_FIXTURE_H
 #define TESTS_UNIT_RUN_STATE_FIXTURE_H
@@ -8,17 +8,18 @@
 #include <cstring>
 #include <string>
 
+#include "app/reset_station.h"
 #include "app/sequence.h"
 #include "audio/asio_host.h"
 #include "config/device_select.h"
 #include "config/settings.h"
-#include "fakes/platform_fakes.h"
 #include "midi/control_map.h"
 #include "midi/midi_analysis.h"
 #include "midi/note_receive.h"
 #include "report/report.h"
 #include "report/results.h"
 #include "temp_folder.h"
+#include "tests/fakes/platform_fake.h"
 
 #include <gtest/gtest.h>
 
@@ -29,20 +30,13 @@ class RunStateTest : public TempFolderTest {
     if (HasFatalFailure()) {
       return;
     }
+    resetStation();
+    resetPlatformFake();
     setExeFolder((folder() + "/").c_str());
     std::snprintf(settingsPath, sizeof settingsPath, "%s/settings.ini", folder().c_str());
-    settings = Settings{};
     for (auto& flag : settings.sequenceFlags) {
       flag = 1;
     }
-    asioFacts.outputCount.set(0);
-    asioFacts.inputCount.set(0);
-    clearControlMap();
-    clearMidiAnalysis();
-    clearNoteReceive();
-    clearResults();
-    resetSequence();
-    resetPlatformFakes();
   }
 
   // The settings file's [text] section, one "key=value" per element.

@@ -173,7 +173,7 @@ TEST_F(AudioTest, StoppingAndReleasingActOnlyOnARunningHeldDriver) {
 // from stop, its thread may still be calling the handlers: it counts as running for good.
 TEST_F(AudioTest, AnInstanceAbandonedBetweenStartAndStopCountsAsRunning) {
   auto abandonedRunning = [this](auto before) {
-    resetAudio();
+    resetStation();
     driver = FakeAsioDriver();
     asioHost.driver.set(&driver);
     stream(2, 2, 16, ASIOSTInt16LSB);

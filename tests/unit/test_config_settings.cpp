@@ -3,11 +3,12 @@
 #include <cstring>
 #include <string>
 
+#include "app/reset_station.h"
 #include "config/device_select.h"
 #include "config/settings.h"
-#include "fakes/config_fakes.h"
 #include "midi/control_map.h"
 #include "temp_folder.h"
+#include "tests/fakes/platform_fake.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +18,14 @@ class LoadSettings : public TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
+    resetStation();
+    resetPlatformFake();
     setExeFolder((folder() + "/").c_str());
     snprintf(settingsPath, sizeof settingsPath, "%s/settings.ini", folder().c_str());
     strcpy(asioDriverName, "Velk ASIO");
-    settings = Settings{};
-    clearControlMap();
-    audioWarningCount = 0;
   }
   void TearDown() override {
-    setExeFolder("");
-    settingsPath[0] = asioDriverName[0] = '\0';
-    settings = Settings{};
-    clearControlMap();
+    resetStation();
     TempFolderTest::TearDown();
   }
 
@@ -68,29 +65,29 @@ TEST_F(LoadSettings, MissingFileGivesDefaults) {
   expectRect(settings.textWindow, {0, 0, 0, 0});
   EXPECT_EQ(countDefined(controlMap.noteDefined), 0);
   EXPECT_EQ(countDefined(controlMap.controllerDefined), 0);
-  EXPECT_EQ(audioWarningCount, 0);
+  EXPECT_EQ(platformFake.audioWarningCount.load(), 0);
 }
 
 TEST_F(LoadSettings, AudioRuleWarnsOnceAndDisablesBothAudioSteps) {
   asioDriverName[0] = '\0';
   load("[sequence]\ntest6=0\ntest7=0\n");
-  EXPECT_EQ(audioWarningCount, 0);
+  EXPECT_EQ(platformFake.audioWarningCount.load(), 0);
 
   load("[sequence]\ntest6=0\ntest7=1\ntest2=0\n");
-  EXPECT_EQ(audioWarningCount, 1);
+  EXPECT_EQ(platformFake.audioWarningCount.load(), 1);
   EXPECT_EQ(settings.sequenceFlags[kStepAudioOut], 0);
   EXPECT_EQ(settings.sequenceFlags[kStepAudioIn], 0);
   EXPECT_EQ(settings.sequenceFlags[kStepMidiLink], 0);
   EXPECT_EQ(settings.sequenceFlags[kStepClosing], 1);
 
   load("[other]\n");  // no [sequence]: every step on, so the warning again
-  EXPECT_EQ(audioWarningCount, 2);
+  EXPECT_EQ(platformFake.audioWarningCount.load(), 2);
   EXPECT_EQ(settings.sequenceFlags[kStepAudioOut], 0);
   EXPECT_EQ(settings.sequenceFlags[kStepNoteRxTest], 1);
 
   strcpy(asioDriverName, "Velk ASIO");
   load("[sequence]\ntest6=2\n");
-  EXPECT_EQ(audioWarningCount, 2);
+  EXPECT_EQ(platformFake.audioWarningCount.load(), 2);
   EXPECT_EQ(settings.sequenceFlags[kStepAudioOut], 2);
 }
 

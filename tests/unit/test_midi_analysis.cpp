@@ -70,21 +70,21 @@ TEST_F(AnalysisTest, ClockMeasuresTempoOverFourBeatsAcrossWrapAndRestarts) {
   const uint32_t start = 0xFFFFFC00u;
   sendClocks(start, 96, 2000);
   EXPECT_EQ(tempoBpm.get(), 0);
-  EXPECT_EQ(platformFakes.paneTextCount.load(), 0);
+  EXPECT_EQ(platformFake.paneTextCount.load(), 0);
   sendClocks(start + 2000, 1, 2000);  // the 97th clock
   EXPECT_EQ(tempoBpm.get(), 120);
-  EXPECT_EQ(platformFakes.paneTextCount.load(), 1);
+  EXPECT_EQ(platformFake.paneTextCount.load(), 1);
 
   // The closing clock opened the next window: 96 more give 120 again, with no refresh.
   sendClocks(start + 2000 + 2000 / 96, 95, 2000);
   sendClocks(start + 4000, 1, 2000);
   EXPECT_EQ(tempoBpm.get(), 120);
-  EXPECT_EQ(platformFakes.paneTextCount.load(), 1);
+  EXPECT_EQ(platformFake.paneTextCount.load(), 1);
 
   // 150 BPM: four beats in 1600 ms.
   sendClocks(start + 4000 + 1600 / 96, 96, 1600);
   EXPECT_EQ(tempoBpm.get(), 150);
-  EXPECT_EQ(platformFakes.paneTextCount.load(), 2);
+  EXPECT_EQ(platformFake.paneTextCount.load(), 2);
 
   // Start and stop in mid-window: counting begins again at the next clock, the tempo stays.
   sendClocks(10000, 50, 2000);
@@ -105,7 +105,7 @@ TEST_F(AnalysisTest, ClockTempoIsZeroForEndlessOrEmptyWindows) {
   sendClocks(1000, 96, 2000);
   analyseShortMessage(0xF8, 1000 + 480001);
   EXPECT_EQ(tempoBpm.get(), 0);
-  EXPECT_EQ(platformFakes.paneTextCount.load(), 1);
+  EXPECT_EQ(platformFake.paneTextCount.load(), 1);
 
   clearMidiAnalysis();
   tempoBpm.set(120);
@@ -119,11 +119,11 @@ TEST_F(AnalysisTest, LoopbackIsTwoEqualNoteMessagesInARow) {
   const uint32_t note = shortMessage(0x90, 60, 100);
   analyseShortMessage(note, 0);
   EXPECT_EQ(loopbackDetected.get(), 0);
-  EXPECT_EQ(platformFakes.paneTextCount.load(), 0);
+  EXPECT_EQ(platformFake.paneTextCount.load(), 0);
   analyseShortMessage(note, 1);
   EXPECT_EQ(loopbackDetected.get(), 1);
   analyseShortMessage(note, 2);
-  EXPECT_EQ(platformFakes.paneTextCount.load(), 1);
+  EXPECT_EQ(platformFake.paneTextCount.load(), 1);
   analyseShortMessage(shortMessage(0xB0, 1, 1), 3);  // not a note: no effect on loopback
   EXPECT_EQ(loopbackDetected.get(), 1);
   // Releases take part as well.
@@ -131,7 +131,7 @@ TEST_F(AnalysisTest, LoopbackIsTwoEqualNoteMessagesInARow) {
   EXPECT_EQ(loopbackDetected.get(), 0);
   analyseShortMessage(shortMessage(0x80, 60, 0), 5);
   EXPECT_EQ(loopbackDetected.get(), 1);
-  EXPECT_EQ(platformFakes.paneTextCount.load(), 3);
+  EXPECT_EQ(platformFake.paneTextCount.load(), 3);
 }
 
 TEST_F(AnalysisTest, NotesPassOnTheResolvedIndexWhenPressedAndEnabled) {
@@ -226,7 +226,7 @@ TEST_F(AnalysisTest, DataBytesAbove127AreIgnored) {
     ASSERT_EQ(controlMap.controllerMin[i].get(), 64) << i;
     ASSERT_EQ(controlMap.controllerMax[i].get(), 64) << i;
   }
-  EXPECT_TRUE(platformFakes.calls.empty());
+  EXPECT_TRUE(platformFake.calls.empty());
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ class NoteReceiveTest : public RunStateTest {
   }
 
   static void tickAt(uint32_t ms) {
-    platformFakes.tickCount = ms;
+    platformFake.tickCount = ms;
     noteReceiveTick();
   }
 };
@@ -22,20 +22,20 @@ TEST_F(NoteReceiveTest, ActsOnlyWhenMoreThan100msHavePassed) {
   for (uint32_t ms = 1000; ms <= 2000; ms += 100) {
     tickAt(ms);
   }
-  EXPECT_EQ(platformFakes.sentMidi.size(), 6u);  // 1000, 1200, ... 2000
+  EXPECT_EQ(platformFake.sentMidi.size(), 6u);  // 1000, 1200, ... 2000
 
-  platformFakes.sentMidi.clear();
+  platformFake.sentMidi.clear();
   for (uint32_t ms = 3000; ms < 3000 + 10 * 109; ms += 109) {
     tickAt(ms);
   }
-  EXPECT_EQ(platformFakes.sentMidi.size(), 10u);
+  EXPECT_EQ(platformFake.sentMidi.size(), 10u);
 
   // The tick count wraps after 49.7 days; the flashing goes on at the same rate.
   std::vector<int> acted;
   for (uint32_t ms : {0xFFFFFF00u, 0xFFFFFF50u, 0x00000010u, 0x00000050u, 0x00000090u}) {
-    const size_t before = platformFakes.sentMidi.size();
+    const size_t before = platformFake.sentMidi.size();
     tickAt(ms);
-    acted.push_back(static_cast<int>(platformFakes.sentMidi.size() - before));
+    acted.push_back(static_cast<int>(platformFake.sentMidi.size() - before));
   }
   EXPECT_EQ(acted, (std::vector<int>{1, 0, 1, 0, 1}));
 }
@@ -45,7 +45,7 @@ TEST_F(NoteReceiveTest, ChannelEntriesAreAddressedByTheirIndex) {
   tickAt(1000);
   tickAt(1200);
   tickAt(1400);
-  EXPECT_EQ(platformFakes.sentMidi, (std::vector<uint32_t>{0xFF2C91, 0xFF2C81, 0xFF2C91}));
+  EXPECT_EQ(platformFake.sentMidi, (std::vector<uint32_t>{0xFF2C91, 0xFF2C81, 0xFF2C91}));
   EXPECT_EQ(currentRxIndex.get(), channelIndex(2, 44));
 }
 
@@ -61,8 +61,7 @@ TEST_F(NoteReceiveTest, AnyChannelEntriesUseTheLastAnyChannel) {
   tickAt(1600);
   controlMap.noteTested[5].set(1);
   tickAt(1800);  // nothing left
-  EXPECT_EQ(platformFakes.sentMidi,
-            (std::vector<uint32_t>{0xFF008F, 0xFF009F, 0xFF0593, 0xFF0583}));
+  EXPECT_EQ(platformFake.sentMidi, (std::vector<uint32_t>{0xFF008F, 0xFF009F, 0xFF0593, 0xFF0583}));
   EXPECT_EQ(currentRxIndex.get(), 5);
 }
 
@@ -75,12 +74,12 @@ TEST_F(NoteReceiveTest, FlashesOnlyNotesTheCurrentPageTests) {
   selectOnlyChannel(1);                             // channel 2 (0-based 1) alone
   tickAt(1000);
   EXPECT_EQ(currentRxIndex.get(), channelIndex(2, 10));
-  EXPECT_EQ(platformFakes.sentMidi, (std::vector<uint32_t>{0xFF0A91}));
+  EXPECT_EQ(platformFake.sentMidi, (std::vector<uint32_t>{0xFF0A91}));
   EXPECT_EQ(nextFlashedNote(), channelIndex(2, 10));
   controlMap.noteTested[channelIndex(2, 10)].set(1);
   EXPECT_EQ(nextFlashedNote(), -1);  // the page is done: nothing of the others is flashed
   tickAt(1200);
-  EXPECT_EQ(platformFakes.sentMidi.size(), 1u);
+  EXPECT_EQ(platformFake.sentMidi.size(), 1u);
 
   // The page without a prefix of its own: any channel and every channel no page claims.
   resetPageTables();
@@ -99,11 +98,11 @@ TEST_F(NoteReceiveTest, NothingIsSentOutsideStep5) {
     currentStep.set(step);
     tickAt(1000 + 1000 * step);
   }
-  EXPECT_TRUE(platformFakes.sentMidi.empty());
+  EXPECT_TRUE(platformFake.sentMidi.empty());
   // The first tick in step 5 acts at once, even right after one outside it.
   currentStep.set(kStepNoteRxTest);
   tickAt(20001);
-  EXPECT_EQ(platformFakes.sentMidi.size(), 1u);
+  EXPECT_EQ(platformFake.sentMidi.size(), 1u);
 }
 
 }  // namespace

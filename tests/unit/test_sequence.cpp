@@ -97,7 +97,7 @@ TEST_F(SequenceTest, AudioStepsWalkTheirChannelPairs) {
   };
   for (const Case c : {Case{8, 4}, Case{5, 2}, Case{2, 1}, Case{3, 1}, Case{0, 1}}) {
     SCOPED_TRACE(c.outputs);
-    resetPlatformFakes();
+    resetPlatformFake();
     asioFacts.outputCount.set(c.outputs);
     currentStep.set(kStepAudioOut);
     currentPage.set(-1);
@@ -136,26 +136,26 @@ TEST_F(SequenceTest, StepsSkipDisabledOnesAndSetTheirCaptions) {
                                {kStepAudioIn, "caption Continue..."},
                                {kStepClosing, "caption Continue..."}};
   for (const Expected& step : expected) {
-    resetPlatformFakes();
+    resetPlatformFake();
     advanceByOperator();
     EXPECT_EQ(currentStep.get(), step.step);
     EXPECT_EQ(currentPage.get(), -1);
-    ASSERT_EQ(platformFakes.calls.size(), 3u);
-    EXPECT_EQ(platformFakes.calls[0], "text");
-    EXPECT_EQ(platformFakes.calls[1], step.caption);
-    EXPECT_EQ(platformFakes.calls[2], "repaint");
+    ASSERT_EQ(platformFake.calls.size(), 3u);
+    EXPECT_EQ(platformFake.calls[0], "text");
+    EXPECT_EQ(platformFake.calls[1], step.caption);
+    EXPECT_EQ(platformFake.calls[2], "repaint");
   }
   // Step 8 disabled: leaving step 7 finishes the run.
   settings.sequenceFlags[kStepClosing] = 0;
-  resetPlatformFakes();
+  resetPlatformFake();
   advanceByOperator();
   EXPECT_EQ(currentStep.get(), kFinishedStep);
-  EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"repaint", "report", "destroy"}));
+  EXPECT_EQ(platformFake.calls, (std::vector<std::string>{"repaint", "report", "destroy"}));
   // Nothing moves past the end.
   advanceByOperator();
   checkAutoAdvance();
   EXPECT_EQ(currentStep.get(), kFinishedStep);
-  EXPECT_EQ(platformFakes.reportCount.load(), 1);
+  EXPECT_EQ(platformFake.reportCount.load(), 1);
 }
 
 TEST_F(SequenceTest, AllStepsDisabledEndsTheRunAtTheFirstPress) {
@@ -164,7 +164,7 @@ TEST_F(SequenceTest, AllStepsDisabledEndsTheRunAtTheFirstPress) {
   }
   advanceByOperator();
   EXPECT_EQ(currentStep.get(), kFinishedStep);
-  EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"repaint", "report", "destroy"}));
+  EXPECT_EQ(platformFake.calls, (std::vector<std::string>{"repaint", "report", "destroy"}));
 }
 
 TEST_F(SequenceTest, MidiPagesAdvanceOnceEveryEnabledControlPassed) {
@@ -177,7 +177,7 @@ TEST_F(SequenceTest, MidiPagesAdvanceOnceEveryEnabledControlPassed) {
   // Page -1 tests channels 3..16 and the any-channel entries: nothing defined there.
   checkAutoAdvance();
   EXPECT_EQ(currentPage.get(), 0);
-  EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"text", "repaint"}));
+  EXPECT_EQ(platformFake.calls, (std::vector<std::string>{"text", "repaint"}));
   checkAutoAdvance();
   EXPECT_EQ(currentPage.get(), 0);
   analyseShortMessage(0x007F0A90, 0);  // note 10 on channel 1

@@ -33,7 +33,7 @@ class StressThreadsTest : public RunStateTest {
     asioFacts.inputCount.set(4);
     settings.showmidichannels = 1;
     resetPageTables();
-    platformFakes.recordDetails = false;
+    platformFake.recordDetails = false;
   }
 };
 
@@ -86,7 +86,7 @@ TEST_F(StressThreadsTest, MidiCallbackAgainstAdvancingSequence) {
   int runsFinished = 0;
   uint32_t tick = 1;
   while (!fed.load(std::memory_order_relaxed)) {
-    platformFakes.tickCount.store(tick += 101, std::memory_order_relaxed);
+    platformFake.tickCount.store(tick += 101, std::memory_order_relaxed);
     noteReceiveTick();
     checkAutoAdvance();
     if (round % 3 == 0) {
@@ -109,8 +109,8 @@ TEST_F(StressThreadsTest, MidiCallbackAgainstAdvancingSequence) {
   std::printf("%d window rounds, %d runs finished\n", round, runsFinished);
   EXPECT_GE(round, kMessages / kBatch);
   EXPECT_GT(runsFinished, 0);
-  EXPECT_GT(platformFakes.drawCount.load(), 0);
-  EXPECT_GT(platformFakes.paneTextCount.load(), 0);
+  EXPECT_GT(platformFake.drawCount.load(), 0);
+  EXPECT_GT(platformFake.paneTextCount.load(), 0);
 }
 
 }  // namespace

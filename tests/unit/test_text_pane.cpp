@@ -1,4 +1,5 @@
 // The instruction text pane: which file a page shows, the status lines, the title digits.
+#include "base/platform_hooks.h"
 #include "run_state_fixture.h"
 #include "ui/text_pane.h"
 
@@ -129,17 +130,17 @@ TEST_F(TextPaneTest, RefreshSetsTitleOnlyOnRequestAndNothingOnceFinished) {
     releaseChannel(channel);
   }
   refreshTextPane();
-  EXPECT_EQ(platformFakes.calls, (std::vector<std::string>{"text"}));
-  EXPECT_EQ(platformFakes.paneTexts.back(), "A");
+  EXPECT_EQ(platformFake.calls, (std::vector<std::string>{"text"}));
+  EXPECT_EQ(platformFake.paneTexts.back(), "A");
 
   settings.showmidichannels = 1;
   refreshTextPane();
-  EXPECT_EQ(platformFakes.calls[1], "title Velk Analyser - 1100000000000000");
-  EXPECT_EQ(platformFakes.calls[2], "text");
+  EXPECT_EQ(platformFake.calls[1], "title Velk Analyser - 1100000000000000");
+  EXPECT_EQ(platformFake.calls[2], "text");
 
   currentStep.set(kFinishedStep);
   refreshTextPane();
-  EXPECT_EQ(platformFakes.calls.size(), 3u);
+  EXPECT_EQ(platformFake.calls.size(), 3u);
 }
 
 }  // namespace
