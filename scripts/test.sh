@@ -19,6 +19,7 @@ scripts/install-deps.sh
 step "Formatting (.clang-format), the floors of the includes, the demo model against its generator"
 git ls-files -z '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 /usr/bin/python3 scripts/check-floors.py
+/usr/bin/python3 scripts/check-keys.py
 /usr/bin/python3 scripts/make_demo.py --check
 
 step "Native build (ASan/UBSan) and unit tests"
