@@ -31,9 +31,14 @@ static IniKeyLine keyLineOf(std::string_view line, int number) {
   return entry;
 }
 
-static bool holdsKeys(const IniSectionText& section) {
-  return std::any_of(section.keys.begin(), section.keys.end(),
-                     [](const IniKeyLine& key) { return !key.comment; });
+// The lines above the first header take the empty name when one of them is a key, before
+// any "[]" header can: that header is then a duplicate.
+static void nameLinesAboveHeaders(IniLines& lines) {
+  const std::vector<IniKeyLine>& keys = lines.sections[0].keys;
+  if (lines.sections.size() == 1 &&
+      std::any_of(keys.begin(), keys.end(), [](const IniKeyLine& key) { return !key.comment; })) {
+    lines.sectionIndex.emplace("", 0);
+  }
 }
 
 // A new section under its header; its lines are read only when no earlier one has its name.
@@ -60,17 +65,13 @@ IniLines splitIniLines(std::string_view bytes) {
     // A header is '[' up to the last ']' on its line, its name trimmed.
     const size_t close = line.rfind(']');
     if (line.front() == '[' && close != std::string_view::npos) {
-      if (lines.sections.size() == 1 && holdsKeys(lines.sections[0])) {
-        lines.sectionIndex.emplace("", 0);
-      }
+      nameLinesAboveHeaders(lines);
       openSection(lines, trimProfileBlanks(line.substr(1, close - 1)), number);
       continue;
     }
     lines.sections.back().keys.push_back(keyLineOf(line, number));
   }
-  if (lines.sections.size() == 1 && holdsKeys(lines.sections[0])) {
-    lines.sectionIndex.emplace("", 0);
-  }
+  nameLinesAboveHeaders(lines);
   lines.lineCount = number;
   return lines;
 }

@@ -66,7 +66,8 @@ void readWholeFile(const char* path, std::string& content) {
 ParsedFile& parsedFile(const char* path) {
   thread_local std::string content;
   readWholeFile(path, content);
-  if (content != lastFile.content) {
+  // A thread's first file is split even when it is empty or missing, like lastFile's bytes.
+  if (content != lastFile.content || lastFile.lines.sections.empty()) {
     lastFile.content.swap(content);
     lastFile.lines = splitIniLines(lastFile.content);
     lastFile.reads.assign(lastFile.lines.sections.size(), SectionReads{});
