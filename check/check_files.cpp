@@ -231,7 +231,7 @@ std::string missingText(const ModelCheck& model, const std::string& stationPath)
 }
 
 void checkTextPages(ModelCheck& model) {
-  const IniSectionLines* text = findSection(model.ini, "text");
+  const IniSectionLines* text = findSection(model.ini, kTextSection);
   if (text == nullptr) {
     return;
   }
@@ -244,7 +244,7 @@ void checkTextPages(ModelCheck& model) {
     }
     char value[kValueCapacity];
     copyProfileValue(line.value, value, sizeof value);
-    if (value[0] == '\0' || !isReadKey("text", line.key, explain)) {
+    if (value[0] == '\0' || !isReadKey(kTextSection, line.key, explain)) {
       continue;
     }
     std::string file = value;
@@ -258,7 +258,7 @@ void checkTextPages(ModelCheck& model) {
     const std::string path = openablePath(stationPath);
     const std::string shown = displayPath(model.folder, stationPath);
     if (!isRegularFile(path)) {
-      addFinding(model, Severity::Warning, "text-missing", "text", line.key,
+      addFinding(model, Severity::Warning, "text-missing", kTextSection, line.key,
                  missingText(model, stationPath) + ": the pane stays empty on this page",
                  line.line);
     } else if (seen.insert(path).second) {
@@ -268,7 +268,7 @@ void checkTextPages(ModelCheck& model) {
 }
 
 void checkVideos(ModelCheck& model) {
-  const IniSectionLines* video = findSection(model.ini, "video");
+  const IniSectionLines* video = findSection(model.ini, kVideoSection);
   if (video == nullptr) {
     return;
   }
@@ -276,7 +276,7 @@ void checkVideos(ModelCheck& model) {
     const IniLine& line = video->lines[i];
     std::string explain;
     if (!line.hasEquals || video->firstOf.at(foldProfileCase(line.key)) != i ||
-        !isReadKey("video", line.key, explain)) {
+        !isReadKey(kVideoSection, line.key, explain)) {
       continue;
     }
     char value[kValueCapacity];
@@ -286,7 +286,7 @@ void checkVideos(ModelCheck& model) {
       continue;
     }
     if (!isRegularFile(openablePath(stationPath))) {
-      addFinding(model, Severity::Warning, "video-missing", "video", line.key,
+      addFinding(model, Severity::Warning, "video-missing", kVideoSection, line.key,
                  missingText(model, stationPath) + ": the video button starts nothing here",
                  line.line);
     }

@@ -7,6 +7,7 @@
 
 #include "base/steps.h"
 #include "check/model_check.h"
+#include "config/settings_schema.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ constexpr int kMenu = 20;
 
 struct Child {
   std::string name;  // as findings name it
-  std::string section, key;
+  const SettingKey& setting;
   ControlRect rect;
 };
 
@@ -29,7 +30,7 @@ bool isEmpty(const ControlRect& r) {
 }
 
 bool hasVideo(const ModelCheck& model) {
-  const IniSectionLines* video = findSection(model.ini, "video");
+  const IniSectionLines* video = findSection(model.ini, kVideoSection);
   if (video == nullptr) {
     return false;
   }
@@ -58,37 +59,31 @@ void checkLayout(ModelCheck& model) {
     // The panel is drawn with a one-pixel black frame all round.
     children.push_back(
         {"the panel picture",
-         "background",
-         "Bitmap_left",
+         settingKeyOf(&Settings::bitmapLeft),
          {std::max(s.bitmapLeft, INT32_MIN + 1) - 1, std::max(s.bitmapTop, INT32_MIN + 1) - 1,
           model.off.width + 2, model.off.height + 2}});
   }
   if (model.meterOff.loaded && stepEnabled(model, kStepAudioIn)) {
     children.push_back({"the meters",
-                        "background",
-                        "Meter_left",
+                        settingKeyOf(&Settings::meterLeft),
                         {s.meterLeft, s.meterTop, 40, model.meterOff.height}});
   }
-  const struct {
-    const char* key;
-    ControlRect rect;
-  } panes[] = {{"text_window", s.textWindow},
-               {"video_button", s.videoButton},
-               {"continue_button", s.continueButton}};
-  for (const auto& pane : panes) {
-    const std::string key = pane.key;
-    if (!isEmpty(pane.rect)) {
-      children.push_back({key, "background", key, pane.rect});
+  const SettingKey& continueKey = settingKeyOf(&Settings::continueButton);
+  for (ControlRect Settings::*pane :
+       {&Settings::textWindow, &Settings::videoButton, &Settings::continueButton}) {
+    const SettingKey& key = settingKeyOf(pane);
+    if (!isEmpty(s.*pane)) {
+      children.push_back({key.key, key, s.*pane});
       continue;
     }
-    if (key == "continue_button") {
-      addFinding(model, Severity::Error, "child-empty", "background", key,
+    if (pane == &Settings::continueButton) {
+      addFinding(model, Severity::Error, "child-empty", key.section, key.key,
                  "the button has no size: the operator cannot start the run");
-    } else if (key == "text_window") {
-      addFinding(model, Severity::Warning, "child-empty", "background", key,
+    } else if (pane == &Settings::textWindow) {
+      addFinding(model, Severity::Warning, "child-empty", key.section, key.key,
                  "the text pane has no size: the instructions never show");
     } else if (hasVideo(model)) {
-      addFinding(model, Severity::Warning, "child-empty", "background", key,
+      addFinding(model, Severity::Warning, "child-empty", key.section, key.key,
                  "the button has no size, though [video] names videos");
     }
   }
@@ -100,10 +95,10 @@ void checkLayout(ModelCheck& model) {
       continue;
     }
     const bool unreachable =
-        child.key == "continue_button" &&
+        &child.setting == &continueKey &&
         (r.x >= clientWidth || r.y >= clientHeight || rightEdge(r) <= 0 || bottomEdge(r) <= 0);
     addFinding(model, unreachable ? Severity::Error : Severity::Warning, "outside-client",
-               child.section, child.key,
+               child.setting.section, child.setting.key,
                child.name + " (" + edges(r) + ") reaches past the client area of a " +
                    std::to_string(s.width) + " x " + std::to_string(s.height) + " window (about " +
                    client + ")");
@@ -111,7 +106,8 @@ void checkLayout(ModelCheck& model) {
   for (size_t i = 0; i < children.size(); ++i) {
     for (size_t j = i + 1; j < children.size(); ++j) {
       if (overlaps(children[i].rect, children[j].rect)) {
-        addFinding(model, Severity::Warning, "child-overlap", children[j].section, children[j].key,
+        addFinding(model, Severity::Warning, "child-overlap", children[j].setting.section,
+                   children[j].setting.key,
                    children[j].name + " (" + edges(children[j].rect) + ") overlaps " +
                        children[i].name + " (" + edges(children[i].rect) + ")");
       }

@@ -7,6 +7,7 @@
 #include "config/device_select.h"
 #include "config/ini_section.h"
 #include "config/profile.h"
+#include "config/settings_schema.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void checkProfileKeys(Launcher& launcher, const IniSectionLines& profile) {
   for (size_t i = 0; i < profile.lines.size(); ++i) {
     const IniLine& line = profile.lines[i];
     const std::string key = foldProfileCase(line.key);
-    if (!line.hasEquals || (key != "settings" && key != "audio")) {
+    if (!line.hasEquals || (key != kLauncherSettingsKey && key != kLauncherAudioKey)) {
       launcherFinding(launcher, Severity::Warning, "key-unknown", profile.name, line.key, line.line,
                       "key never read: a device profile holds settings and audio");
     } else if (profile.firstOf.at(key) != i) {
@@ -53,8 +54,8 @@ void checkProfileKeys(Launcher& launcher, const IniSectionLines& profile) {
 void checkModelOf(Launcher& launcher, const IniSectionLines& profile,
                   std::set<std::string>& checked, const ModelVisitor& visit) {
   checkProfileKeys(launcher, profile);
-  const std::string settingsValue = readLauncherValue(launcher, profile.name, "settings");
-  const std::string audio = readLauncherValue(launcher, profile.name, "audio");
+  const std::string settingsValue = readLauncherValue(launcher, profile.name, kLauncherSettingsKey);
+  const std::string audio = readLauncherValue(launcher, profile.name, kLauncherAudioKey);
   if (settingsValue.empty()) {
     launcherFinding(launcher, Severity::Error, "no-settings", profile.name, "", profile.line,
                     "the profile names no settings file: the station finds no bitmaps and "
@@ -65,8 +66,8 @@ void checkModelOf(Launcher& launcher, const IniSectionLines& profile,
   const std::string open = openablePath(stationPath);
   const std::string shown = displayPath(launcher.folder, stationPath);
   if (!isRegularFile(open)) {
-    launcherFinding(launcher, Severity::Error, "settings-missing", profile.name, "settings",
-                    lineOf(launcher.ini, profile.name, "settings"),
+    launcherFinding(launcher, Severity::Error, "settings-missing", profile.name,
+                    kLauncherSettingsKey, lineOf(launcher.ini, profile.name, kLauncherSettingsKey),
                     shown + " not found: the station finds no bitmaps and stops at start-up");
     return;
   }
@@ -98,33 +99,36 @@ void checkLauncher(Launcher& launcher, const ModelVisitor& visit) {
     launcherFinding(launcher, Severity::Warning, "byte-order-mark", launcher.ini.sections[0].name,
                     "", 1, markProblem);
   }
-  const IniSectionLines* midi = findSection(launcher.ini, "midi");
+  const IniSectionLines* midi = findSection(launcher.ini, kLauncherPortSection);
   std::set<std::string> used, checked;
   bool anyMatch = false;
   for (size_t i = 0; midi != nullptr && i < midi->lines.size(); ++i) {
     const IniLine& line = midi->lines[i];
     if (midi->firstOf.at(foldProfileCase(line.key)) != i) {
       launcherFinding(
-          launcher, Severity::Warning, "key-duplicate", "midi", line.key, line.line,
+          launcher, Severity::Warning, "key-duplicate", kLauncherPortSection, line.key, line.line,
           "port listed again; the station reads line " +
               std::to_string(midi->lines[midi->firstOf.at(foldProfileCase(line.key))].line));
       continue;
     }
     if (line.key.size() > kPortNameLength) {
-      launcherFinding(launcher, Severity::Warning, "port-name-long", "midi", line.key, line.line,
+      launcherFinding(launcher, Severity::Warning, "port-name-long", kLauncherPortSection, line.key,
+                      line.line,
                       "port name has " + std::to_string(line.key.size()) +
                           " characters; ports report at most 31, so it never matches");
     }
-    const std::string profileName = readLauncherValue(launcher, "midi", line.key);
+    const std::string profileName = readLauncherValue(launcher, kLauncherPortSection, line.key);
     if (profileName.empty()) {
-      launcherFinding(launcher, Severity::Warning, "profile-empty", "midi", line.key, line.line,
+      launcherFinding(launcher, Severity::Warning, "profile-empty", kLauncherPortSection, line.key,
+                      line.line,
                       "port maps to no device profile: the station does not count this unit");
       continue;
     }
     anyMatch = true;
     const IniSectionLines* profile = findSection(launcher.ini, profileName);
     if (profile == nullptr) {
-      launcherFinding(launcher, Severity::Error, "profile-missing", "midi", line.key, line.line,
+      launcherFinding(launcher, Severity::Error, "profile-missing", kLauncherPortSection, line.key,
+                      line.line,
                       "device profile [" + profileName +
                           "] does not exist: the station finds no bitmaps and stops at start-up");
       continue;
@@ -134,13 +138,13 @@ void checkLauncher(Launcher& launcher, const ModelVisitor& visit) {
     }
   }
   if (!anyMatch) {
-    launcherFinding(launcher, Severity::Error, "no-midi-section", "midi", "",
+    launcherFinding(launcher, Severity::Error, "no-midi-section", kLauncherPortSection, "",
                     midi == nullptr ? 0 : midi->line,
                     "no port maps to a device profile: the station never finds a unit");
   }
   for (const IniSectionLines& section : launcher.ini.sections) {
     const std::string name = foldProfileCase(section.name);
-    if (anyMatch && name != "midi" && !name.empty() && !used.count(name)) {
+    if (anyMatch && name != kLauncherPortSection && !name.empty() && !used.count(name)) {
       launcherFinding(launcher, Severity::Note, "profile-unused", section.name, "", section.line,
                       "no port in [midi] maps to this section");
     }

@@ -37,11 +37,11 @@ std::string keyList(const std::vector<int>& indices, size_t limit = 8) {
 
 // The [sequence] key that enables a step: "test3".
 std::string testKey(int step) {
-  return "test" + std::to_string(stepNumber(step));
+  return numberedKeyText(kSequenceStem, step, -1);
 }
 
 int stepLine(const ModelCheck& model, int step) {
-  return lineOf(model.ini, "sequence", testKey(step));
+  return lineOf(model.ini, kSequenceSection, testKey(step));
 }
 
 int pageLine(const ModelCheck& model, const PageView& page) {
@@ -50,9 +50,9 @@ int pageLine(const ModelCheck& model, const PageView& page) {
 
 const char* kindWord(int step, bool plural) {
   if (step == kStepControllerTest) {
-    return plural ? "controllers" : "controller";
+    return plural ? "controllers" : "controller";  // not a settings key
   }
-  return plural ? "notes" : "note";
+  return plural ? "notes" : "note";  // not a settings key
 }
 
 // Why a page leaves some of its controls no way to pass.
@@ -81,7 +81,7 @@ void checkStepPages(ModelCheck& model, const StepView& step, bool noReceiveNotes
   for (const PageView& page : step.pages) {
     if (page.underTest.empty()) {
       if (!(step.step == kStepNoteRxTest && noReceiveNotes)) {
-        addFinding(model, Severity::Warning, "page-empty", "text", page.key,
+        addFinding(model, Severity::Warning, "page-empty", kTextSection, page.key,
                    "page " + pageName(page) + " of step " + std::to_string(stepNumber(step.step)) +
                        " puts no " + kindWord(step.step, false) + " under test: it passes at once",
                    pageLine(model, page));
@@ -89,7 +89,7 @@ void checkStepPages(ModelCheck& model, const StepView& step, bool noReceiveNotes
       continue;
     }
     if (!page.cannotPass.empty()) {
-      addFinding(model, Severity::Error, "page-stuck", "text", page.key,
+      addFinding(model, Severity::Error, "page-stuck", kTextSection, page.key,
                  "page " + pageName(page) +
                      " can never finish by itself: " + std::to_string(page.cannotPass.size()) +
                      " " + kindWord(step.step, true) + " under test (" + keyList(page.cannotPass) +
@@ -113,8 +113,7 @@ std::string pageValue(int step, int page) {
 }
 
 std::string pageKey(int step, int page) {
-  return "text" + std::to_string(stepNumber(step)) +
-         (page < 0 ? std::string() : "_" + std::to_string(page + 1));
+  return numberedKeyText(kPageStem, step, page);
 }
 
 void checkPagesShown(ModelCheck& model) {
@@ -130,12 +129,12 @@ void checkPagesShown(ModelCheck& model) {
       }
       const std::string key = pageKey(step, page);
       if (isMidiTestStep(step) && firstGap >= 0) {
-        addFinding(model, Severity::Warning, "page-gap", "text", key,
+        addFinding(model, Severity::Warning, "page-gap", kTextSection, key,
                    "never shown: " + pageKey(step, firstGap) +
                        " is missing, and a step's pages end at the first missing one");
       } else if ((step == kStepOpening && page > 0) || step == kStepMidiLink ||
                  step == kStepClosing) {
-        addFinding(model, Severity::Warning, "page-unused", "text", key,
+        addFinding(model, Severity::Warning, "page-unused", kTextSection, key,
                    "never shown: step " + std::to_string(stepNumber(step)) +
                        (step == kStepOpening ? " shows only " + pageKey(kStepOpening, 0)
                                              : std::string(" has no pages")) +
@@ -144,7 +143,7 @@ void checkPagesShown(ModelCheck& model) {
     }
   }
   if (!pageValue(kStepOpening, -1).empty() && !pageValue(kStepOpening, 0).empty()) {
-    addFinding(model, Severity::Warning, "page-unused", "text", pageKey(kStepOpening, -1),
+    addFinding(model, Severity::Warning, "page-unused", kTextSection, pageKey(kStepOpening, -1),
                "never shown: at start the station shows " + pageKey(kStepOpening, 0) + " instead");
   }
 }
@@ -179,14 +178,14 @@ void checkPrefixes(ModelCheck& model) {
       const bool filtered = isMidiTestStep(step);
       if (number < 1 || number > 16) {
         if (filtered) {
-          addFinding(model, Severity::Warning, "channel-prefix", "text", key,
+          addFinding(model, Severity::Warning, "channel-prefix", kTextSection, key,
                      "channel prefix " + std::to_string(number) +
                          " is outside 1..16: the page claims no channel and tests every channel "
                          "no other page claims" +
                          (number == 0 ? "; the file name keeps the '0,'" : ""));
         }
       } else if (!filtered) {
-        addFinding(model, Severity::Note, "prefix-ignored", "text", key,
+        addFinding(model, Severity::Note, "prefix-ignored", kTextSection, key,
                    "the channel prefix has no effect in step " + std::to_string(stepNumber(step)) +
                        ": only steps 3 to 5 test by channel");
       }
@@ -236,9 +235,9 @@ void checkAudioSteps(ModelCheck& model) {
   }
   // The warning points at the first audio step the settings file enables.
   const bool outEnabled =
-      readProfileInt(settingsPath, "sequence", testKey(kStepAudioOut).c_str(), 1) != 0;
+      readProfileInt(settingsPath, kSequenceSection, testKey(kStepAudioOut).c_str(), 1) != 0;
   const int step = outEnabled ? kStepAudioOut : kStepAudioIn;
-  addFinding(model, Severity::Warning, "audio-no-driver", "sequence", testKey(step),
+  addFinding(model, Severity::Warning, "audio-no-driver", kSequenceSection, testKey(step),
              "the audio steps are enabled but profile " + model.profile +
                  " names no audio driver: the station warns \"There was an error initialising the "
                  "ASIO driver\" at every start and skips steps 6 and 7",
@@ -254,12 +253,12 @@ void checkSequence(ModelCheck& model) {
   }
   if (!stepEnabled(model, kStepNoteRxTest) && receiveNotes > 0) {
     addFinding(
-        model, Severity::Warning, "rx-without-step5", "sequence", testKey(kStepNoteRxTest),
+        model, Severity::Warning, "rx-without-step5", kSequenceSection, testKey(kStepNoteRxTest),
         std::to_string(receiveNotes) +
             " notes have a receive flag, but step 5 is disabled: their LEDs are never tested");
   }
   if (stepEnabled(model, kStepNoteRxTest) && receiveNotes == 0) {
-    addFinding(model, Severity::Warning, "rx-none", "sequence", testKey(kStepNoteRxTest),
+    addFinding(model, Severity::Warning, "rx-none", kSequenceSection, testKey(kStepNoteRxTest),
                "step 5 runs, but no note has a receive flag: it passes at once");
   }
   for (const StepView& step : model.steps) {

@@ -153,6 +153,13 @@ bool splitNumberedKey(const std::string& key, const char* stem, std::string& fir
   return allDigits(first) && (!hasSecond || allDigits(second));
 }
 
+// Whether key is exactly the one the station asks for: the numbered key of step (a
+// position) and second (-1 for none) as config spells it, in any letter case.
+bool isStationKey(const std::string& key, const char* stem, int step, int second) {
+  return isStep(step) &&
+         foldProfileCase(key) == foldProfileCase(numberedKeyText(stem, step, second));
+}
+
 // The highest note or controller number a key names.
 constexpr int kLastNumber = kNumbersPerBlock - 1;
 
@@ -340,8 +347,7 @@ bool isReadKey(const std::string& section, const std::string& key, std::string& 
   }
   if (name == kSequenceSection) {
     if (splitNumberedKey(key, kSequenceStem, first, second, hasSecond) && !hasSecond &&
-        isPlainNumber(withoutBlanks(key).substr(4), kFirstStepNumber, kLastStepNumber) &&
-        key.size() == 4 + first.size()) {
+        isStationKey(key, kSequenceStem, stepOfNumber(std::stoi(first)), -1)) {
       return true;
     }
     explain = "the station reads test1 .. test8";
@@ -355,12 +361,10 @@ bool isReadKey(const std::string& section, const std::string& key, std::string& 
     const bool pages = name == kTextSection;
     const char* stem = pages ? kPageStem : kVideoStem;
     if (splitNumberedKey(key, stem, first, second, hasSecond)) {
-      const bool exact =
-          foldProfileCase(key) == stem + first + (hasSecond ? "_" + second : std::string());
       const int step = stepOfNumber(std::stoi(first));
       const int page = hasSecond ? std::stoi(second) : 0;
       const bool pageRead = pages ? page >= 1 && page <= kMaxPages : isAudioStep(step) && page >= 1;
-      if (exact && isPlainNumber(first, kFirstStepNumber, kLastStepNumber) &&
+      if (isStationKey(key, stem, step, hasSecond ? page - 1 : -1) &&
           (!hasSecond || (isPlainNumber(second, 1, 9999) && pageRead))) {
         return true;
       }

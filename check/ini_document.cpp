@@ -4,35 +4,27 @@
 #include <iterator>
 #include <string_view>
 
+#include "config/ini_lines.h"
 #include "config/ini_section.h"
 
-// The service ends a line at CR or at LF; an editor counts CR LF as one line end. Both agree
-// on where every non-empty line starts, so lines are numbered the editor's way.
-static std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const size_t end = std::min(text.find_first_of("\r\n"), text.size());
-    lines.push_back(text.substr(0, end));
-    size_t next = end + 1;
-    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') {
-      next = end + 2;
+// The checker's view keeps only what the service reads as keys: comment lines are left out,
+// and the lines before the first header count only when one of them is a key.
+static IniSectionLines keyLinesOf(const IniSectionText& text) {
+  IniSectionLines section{std::string(text.name), text.line, {}, {}};
+  const std::unordered_map<std::string, size_t> readKeys = indexIniKeys(text);
+  for (size_t i = 0; i < text.keys.size(); ++i) {
+    const IniKeyLine& key = text.keys[i];
+    if (key.comment) {
+      continue;
     }
-    text.remove_prefix(std::min(next, text.size()));
+    std::string folded = foldProfileCase(key.key);
+    if (readKeys.at(folded) == i) {
+      section.firstOf.emplace(std::move(folded), section.lines.size());
+    }
+    section.lines.push_back(
+        IniLine{key.line, std::string(key.key), std::string(key.value), key.hasEquals});
   }
-  return lines;
-}
-
-static void addKeyLine(IniSectionLines& section, std::string_view line, int number) {
-  const size_t equals = line.find('=');
-  IniLine entry;
-  entry.line = number;
-  entry.key = std::string(trimProfileBlanks(line.substr(0, equals)));
-  entry.hasEquals = equals != std::string_view::npos;
-  if (entry.hasEquals) {
-    entry.value = std::string(trimProfileBlanks(line.substr(equals + 1)));
-  }
-  section.firstOf.emplace(foldProfileCase(entry.key), section.lines.size());
-  section.lines.push_back(std::move(entry));
+  return section;
 }
 
 IniDocument readIniDocument(const std::string& path) {
@@ -44,53 +36,22 @@ IniDocument readIniDocument(const std::string& path) {
   document.readable = true;
   const std::string content((std::istreambuf_iterator<char>(file)),
                             std::istreambuf_iterator<char>());
-  std::string_view rest(content);
-  if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
-    rest.remove_prefix(3);
-    document.byteOrderMark = true;
-  }
-  const std::vector<std::string_view> lines = splitLines(rest);
-  document.lineCount = static_cast<int>(lines.size());
-
-  IniSectionLines* current = nullptr;
-  IniSectionLines ignored;  // the body of a duplicate section
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const int number = static_cast<int>(i) + 1;
-    std::string_view line = lines[i];
-    line = trimProfileBlanks(line.substr(0, line.find('\0')));
-    const size_t close = line.rfind(']');
-    if (!line.empty() && line.front() == '[' && close != std::string_view::npos) {
-      const std::string name(trimProfileBlanks(line.substr(1, close - 1)));
-      const std::string folded = foldProfileCase(name);
-      const auto found = document.sectionIndex.find(folded);
-      if (found != document.sectionIndex.end()) {
-        document.duplicates.push_back({name, number, document.sections[found->second].line, 0});
-        ignored = IniSectionLines{};
-        current = &ignored;
-        continue;
-      }
-      document.sectionIndex.emplace(folded, document.sections.size());
-      document.sections.push_back(IniSectionLines{name, number, {}, {}});
-      current = &document.sections.back();
-      continue;
+  const IniLines lines = splitIniLines(content);
+  document.byteOrderMark = lines.byteOrderMark;
+  document.lineCount = lines.lineCount;
+  for (size_t i = 0; i < lines.sections.size(); ++i) {
+    const IniSectionText& text = lines.sections[i];
+    IniSectionLines section = keyLinesOf(text);
+    if (text.readAs != i) {
+      document.duplicates.push_back({section.name, section.line, lines.sections[text.readAs].line,
+                                     static_cast<int>(section.lines.size())});
+    } else if (i > 0 || !section.lines.empty()) {
+      document.sectionIndex.emplace(foldProfileCase(section.name), document.sections.size());
+      document.sections.push_back(std::move(section));
     }
-    if (line.empty() || line.front() == ';') {
-      continue;
-    }
-    if (current == nullptr) {
-      // Lines above the first header form a section without a name.
-      document.sectionIndex.emplace("", document.sections.size());
-      document.sections.push_back(IniSectionLines{"", 0, {}, {}});
-      current = &document.sections.back();
-    }
-    if (current == &ignored) {
-      ++document.duplicates.back().keyCount;
-    }
-    addKeyLine(*current, line, number);
   }
   return document;
 }
-
 const IniSectionLines* findSection(const IniDocument& document, const std::string& name) {
   const auto found = document.sectionIndex.find(foldProfileCase(name));
   return found == document.sectionIndex.end() ? nullptr : &document.sections[found->second];

@@ -12,15 +12,21 @@
 #include "check/check_sequence.h"
 #include "check/check_settings_text.h"
 #include "config/device_select.h"
+#include "config/settings_schema.h"
 #include "midi/control_map.h"
 #include "midi/note_receive.h"
 #include "tests/fakes/platform_fake.h"
 
 std::string controlKey(int index) {
-  if (index < kAnyChannelCount) {
-    return std::to_string(index);
-  }
-  return std::to_string(numberOfIndex(index)) + ":" + std::to_string(channelOfIndex(index));
+  char key[16];
+  controlEntryKey(index, key, sizeof key);
+  return key;
+}
+
+std::string numberedKeyText(const char* stem, int step, int second) {
+  char key[32];
+  numberedKey(stem, step, second, key, sizeof key);
+  return key;
 }
 
 std::string controlAddress(bool note, int index) {
@@ -85,7 +91,7 @@ bool overlaps(const ControlRect& a, const ControlRect& b) {
 }
 
 int controlLine(const ModelCheck& model, bool note, int index) {
-  return lineOf(model.ini, note ? "notes" : "controllers", controlKey(index));
+  return lineOf(model.ini, controlSection(note), controlKey(index));
 }
 
 bool stepEnabled(const ModelCheck& model, int step) {
@@ -102,7 +108,7 @@ void addFinding(ModelCheck& model, Severity severity, const char* check, const s
 
 void addControlFinding(ModelCheck& model, Severity severity, const char* check, bool note,
                        int index, const std::string& message) {
-  const std::string section = note ? "notes" : "controllers";
+  const std::string section = controlSection(note);
   addFinding(model, severity, check, section, controlKey(index), message);
   model.findings->items.back().control = ControlRef{section, index};
 }
@@ -173,9 +179,8 @@ static void buildStepViews(ModelCheck& model) {
       PageView pageView;
       pageView.step = step;
       pageView.page = page;
-      pageView.key = "text" + std::to_string(stepNumber(step)) +
-                     (page < 0 ? std::string() : "_" + std::to_string(page + 1));
-      pageView.line = lineOf(model.ini, "text", pageView.key);
+      pageView.key = numberedKeyText(kPageStem, step, page);
+      pageView.line = lineOf(model.ini, kTextSection, pageView.key);
       pageView.prefix = channelPrefix(page) + 1;
       fillPage(pageView);
       for (int i : pageView.underTest) {

@@ -57,7 +57,9 @@ void addFinding(ModelCheck& model, Severity severity, const char* check, const s
                 const std::string& file = "");
 void addControlFinding(ModelCheck& model, Severity severity, const char* check, bool note,
                        int index, const std::string& message);
-std::string controlKey(int index);                 // "7" or "7:1"
+std::string controlKey(int index);  // "7" or "7:1"
+// A numbered settings key ("test3", "text3_2"): second -1 for the step's own key.
+std::string numberedKeyText(const char* stem, int step, int second);
 std::string controlAddress(bool note, int index);  // "Note 7 ch 1", "CC 22 any channel"
 int controlLine(const ModelCheck& model, bool note, int index);
 std::string rectText(const ControlRect& rect);

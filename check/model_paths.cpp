@@ -6,6 +6,7 @@
 
 #include "config/ini_section.h"
 #include "config/path_rule.h"
+#include "config/settings_schema.h"
 
 static std::string withSlashes(std::string path) {
   for (char& c : path) {
@@ -127,7 +128,7 @@ std::string baseName(const std::string& path) {
 
 bool looksLikeLauncher(const std::string& typed, const IniDocument& ini) {
   return foldProfileCase(baseName(typed)) == foldProfileCase(kLauncherName) ||
-         findSection(ini, "midi") != nullptr;
+         findSection(ini, kLauncherPortSection) != nullptr;
 }
 
 std::string settingsStationPath(const std::string& value) {

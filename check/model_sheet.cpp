@@ -2,6 +2,7 @@
 
 #include "base/steps.h"
 #include "check/html_page.h"
+#include "config/settings_schema.h"
 #include "midi/control_map.h"
 
 namespace {
@@ -68,8 +69,8 @@ std::string outlines(const ModelCheck& model) {
       html += std::string("<div class=\"outline ") + kindClass(note, i) + "\" data-control=\"" +
               controlId(note, i) + "\" data-pages=\"" + pages + "\" data-never=\"" + never +
               "\" title=\"" +
-              htmlEscape("[" + std::string(note ? "notes" : "controllers") + "] " + controlKey(i) +
-                         " = " + rectText(r) + ": " + address + " (line " +
+              htmlEscape("[" + std::string(controlSection(note)) + "] " + controlKey(i) + " = " +
+                         rectText(r) + ": " + address + " (line " +
                          std::to_string(controlLine(model, note, i)) + ")") +
               "\" style=\"left:" + std::to_string(r.x) + "px;top:" + std::to_string(r.y) +
               "px;width:" + std::to_string(std::max(r.width, 1)) +
@@ -83,9 +84,9 @@ std::string outlines(const ModelCheck& model) {
 std::string pageViews(const ModelCheck& model) {
   std::string html = "<div class=\"views\"><h3>Pages of the MIDI steps</h3>\n";
   for (const StepView& step : model.steps) {
-    const char* kind = step.step == kStepControllerTest ? "controllers"
+    const char* kind = step.step == kStepControllerTest ? "controllers"  // not a settings key
                        : step.step == kStepNoteRxTest   ? "LED notes"
-                                                        : "notes";
+                                                        : "notes";  // not a settings key
     html += "<div class=\"step\"><h4>Step " + std::to_string(stepNumber(step.step)) +
             (step.enabled ? "" : " (disabled)") + "</h4>\n";
     for (const PageView& page : step.pages) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/steps.h"
+#include "config/settings_schema.h"
 #include "midi/control_map.h"
 
 using nlohmann::json;
@@ -112,7 +113,7 @@ json modelJson(const ModelCheck& model) {
         continue;
       }
       const ControlRect& r = rectOf(note, i);
-      controls.push_back({{"section", note ? "notes" : "controllers"},
+      controls.push_back({{"section", controlSection(note)},
                           {"key", controlKey(i)},
                           {"address", controlAddress(note, i)},
                           {"rect", {r.x, r.y, r.width, r.height}},
@@ -132,7 +133,7 @@ json modelJson(const ModelCheck& model) {
                      {"neverUnderTest", keys(step.neverUnderTest)}});
   }
   return {{"profile", model.profile},
-          {"settings", model.settingsShown},
+          {"settings", model.settingsShown},  // not a settings key
           {"panel", {{"width", model.off.width}, {"height", model.off.height}}},
           {"controls", controls},
           {"steps", steps}};
@@ -142,7 +143,7 @@ json findingJson(const Finding& f) {
   json item = {
       {"file", f.file},       {"line", f.line},          {"severity", severityName(f.severity)},
       {"check", f.check},     {"section", f.section},    {"key", f.key},
-      {"message", f.message}, {"text", formatFinding(f)}};
+      {"message", f.message}, {"text", formatFinding(f)}};  // not a settings key
   if (!f.control.kind.empty()) {
     item["control"] = {{"section", f.control.kind}, {"key", controlKey(f.control.index)}};
   }
@@ -159,7 +160,7 @@ json runJson(const std::string& path, const FindingList& findings, const json& m
               {"counts",
                {{"errors", countSeverity(findings, Severity::Error)},
                 {"warnings", countSeverity(findings, Severity::Warning)},
-                {"notes", countSeverity(findings, Severity::Note)}}},
+                {"notes", countSeverity(findings, Severity::Note)}}},  // not a settings key
               {"models", models}};
   makeUtf8(run);
   return run;

@@ -1,18 +1,8 @@
 #include "check/wave_layout.h"
 
-#include <algorithm>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <vector>
+#include <cstdio>
 
-static uint32_t le16(const unsigned char* p) {
-  return p[0] | p[1] << 8;
-}
-
-static uint32_t le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
+#include "audio/wave_chunks.h"
 
 static std::string formatName(uint32_t tag) {
   switch (tag) {
@@ -27,46 +17,51 @@ static std::string formatName(uint32_t tag) {
   }
 }
 
+static std::string problemOf(const WaveChunks& chunks) {
+  switch (chunks.refusal) {
+    case WaveRefusal::None:
+      return "";
+    case WaveRefusal::NotRiffWave:
+      return "it is not a RIFF WAVE file";
+    case WaveRefusal::FormatCut:
+      return "the file ends inside its \"fmt \" chunk";
+    case WaveRefusal::NoFormat:
+      return "it has no \"fmt \" chunk";
+    case WaveRefusal::FormatShort:
+      return "its \"fmt \" chunk holds " + std::to_string(chunks.formatSize) +
+             " bytes, too few for a format record (16)";
+    case WaveRefusal::NotPcm16:
+      return "it holds " + std::to_string(chunks.bitsPerSample) + "-bit " +
+             formatName(chunks.formatTag) + " with " + std::to_string(chunks.channels) +
+             " channels; the station plays 16-bit PCM, mono or stereo";
+    case WaveRefusal::BlockAlign:
+      return "its format says " + std::to_string(chunks.blockAlign) + " bytes per frame, not " +
+             std::to_string(2 * chunks.channels) + " for 16-bit samples in " +
+             std::to_string(chunks.channels) + " channels";
+    case WaveRefusal::NoData:
+      return "it has no \"data\" chunk";
+    case WaveRefusal::DataTooLarge:
+      return "its data chunk claims " + std::to_string(chunks.dataBytes) +
+             " bytes, more than a loop can hold (" + std::to_string(kMaxLoopDataBytes) + ")";
+    case WaveRefusal::DataEmpty:
+      return "its data chunk is empty";
+    case WaveRefusal::NoFrames:
+      return "the file holds less than one frame of its data chunk";
+  }
+  return "";
+}
+
 WaveFacts readWaveFacts(const std::string& path) {
   WaveFacts facts;
-  std::ifstream file(path, std::ios::binary);
-  const std::vector<unsigned char> d((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-  if (d.size() < 12 || std::memcmp(d.data(), "RIFF", 4) != 0 ||
-      std::memcmp(d.data() + 8, "WAVE", 4) != 0) {
-    facts.problem = "it is not a RIFF WAVE file";
-    return facts;
+  WaveChunks chunks{};
+  chunks.refusal = WaveRefusal::NotRiffWave;  // a file that cannot be read holds no WAVE
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    chunks = walkWaveChunks(file);
+    std::fclose(file);
   }
-  bool format = false, data = false;
-  uint32_t tag = 0, channels = 0, bits = 0, dataBytes = 0;
-  for (size_t at = 12; at + 8 <= d.size();) {
-    const uint32_t size = le32(&d[at + 4]);
-    if (std::memcmp(&d[at], "fmt ", 4) == 0 && !format && at + 8 + 16 <= d.size()) {
-      format = true;
-      tag = le16(&d[at + 8]);
-      channels = le16(&d[at + 10]);
-      facts.sampleRate = le32(&d[at + 12]);
-      bits = le16(&d[at + 22]);
-    } else if (std::memcmp(&d[at], "data", 4) == 0 && !data) {
-      data = true;
-      dataBytes = size;
-      facts.dataBytes = size;
-      facts.dataHeld = std::min<size_t>(size, d.size() - (at + 8));
-    }
-    at += 8 + static_cast<size_t>(size) + (size & 1);
-  }
-  if (!format) {
-    facts.problem = "it has no \"fmt \" chunk";
-  } else if (!((tag == 1 || tag == 0xFFFE) && bits == 16 && (channels == 1 || channels == 2))) {
-    facts.problem = "it holds " + std::to_string(bits) + "-bit " + formatName(tag) + " with " +
-                    std::to_string(channels) +
-                    " channels; the station plays 16-bit PCM, mono or stereo";
-  } else if (!data) {
-    facts.problem = "it has no \"data\" chunk";
-  } else if (dataBytes == 0) {
-    facts.problem = "its data chunk is empty";
-  } else {
-    facts.problem = "the station's loader finds no samples in it";
-  }
+  facts.sampleRate = chunks.sampleRate;
+  facts.dataBytes = chunks.dataBytes;
+  facts.dataHeld = chunks.dataHeld;
+  facts.problem = problemOf(chunks);
   return facts;
 }

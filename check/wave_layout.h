@@ -1,5 +1,5 @@
 // What a WAV file holds, in words an author can act on, for when the station's loader
-// refuses it or will play it at the wrong speed.
+// refuses it or will play it at the wrong speed. The file is walked by the loader's own walk.
 #ifndef CHECK_WAVE_LAYOUT_H
 #define CHECK_WAVE_LAYOUT_H
 
@@ -10,7 +10,7 @@ struct WaveFacts {
   uint32_t sampleRate = 0;
   uint32_t dataBytes = 0;  // what the "data" chunk's header says it holds
   size_t dataHeld = 0;     // what the file holds of it
-  std::string problem;     // why the station would not play it; empty when nothing is seen
+  std::string problem;     // why the station would not play it; empty when it plays
 };
 
 WaveFacts readWaveFacts(const std::string& path);

@@ -9,6 +9,7 @@
 #include "base/program_facts.h"
 #include "config/profile.h"
 #include "config/settings.h"
+#include "config/settings_schema.h"
 #include "midi/midi_ports.h"
 
 static const char kNoDeviceText[] =
@@ -30,7 +31,7 @@ static int matchConnectedUnits(const char* launcherPath, char* profile) {
       continue;
     }
     char value[kValueCapacity];
-    readProfileString(launcherPath, "midi", name, value, sizeof(value));
+    readProfileString(launcherPath, kLauncherPortSection, name, value, sizeof(value));
     if (value[0]) {
       snprintf(selectedPortName, sizeof(selectedPortName), "%s", name);
       strcpy(profile, value);
@@ -54,8 +55,8 @@ bool selectDevice() {
       return false;
     }
   }
-  readProfileString(launcherPath, profile, "settings", settingsPath, kValueCapacity);
-  readProfileString(launcherPath, profile, "audio", asioDriverName, kValueCapacity);
+  readProfileString(launcherPath, profile, kLauncherSettingsKey, settingsPath, kValueCapacity);
+  readProfileString(launcherPath, profile, kLauncherAudioKey, asioDriverName, kValueCapacity);
   makeAbsolutePath(settingsPath, sizeof(settingsPath));
   return true;
 }

@@ -1,15 +1,15 @@
 // Native stand-in for the private-profile service, for unit tests and fuzz targets: it reads
-// the file itself and follows the rules measured on the service (see ini_section.h for
+// the file itself and splits it as the service does (ini_lines.h; ini_section.h for
 // values). Like the service it reads the file at every call, but it parses it again only
 // when its bytes differ from the file this thread parsed last: a settings load asks dozens
 // of keys of one file, and a fuzz target hundreds of thousands of files.
 #include "config/profile.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
+#include "config/ini_lines.h"
 #include "config/ini_section.h"
 #include "config/profile_int.h"
 
@@ -19,19 +19,18 @@
 
 namespace {
 
-// One section in the section read's format, "key=value\0" per line, with and without its
-// comment lines: per-key reads still find comment lines, section reads leave them out.
-struct SectionLines {
-  std::string withComments;
-  std::string withoutComments;
-  IniSection keys;  // withComments parsed, at the first per-key read of the section
-  bool keysParsed = false;
+// What the reads of one section need, built at its first read of each kind.
+struct SectionReads {
+  std::string sectionText;  // the section read's "key=value\0" lines, comments left out
+  bool sectionTextBuilt = false;
+  std::unordered_map<std::string, size_t> keys;  // per-key reads: comments included
+  bool keysIndexed = false;
 };
 
 struct ParsedFile {
-  std::string content;    // the bytes these sections were parsed from
-  SectionLines nameless;  // the lines before the first header
-  std::unordered_map<std::string, SectionLines> sections;  // by folded name
+  std::string content;              // the bytes these lines were split from
+  IniLines lines;                   // views into content
+  std::vector<SectionReads> reads;  // one per section of lines
 };
 
 // Per thread: the MIDI and window threads of the stress tests read profiles at once.
@@ -64,84 +63,71 @@ void readWholeFile(const char* path, std::string& content) {
   close(file);
 }
 
-// CR and LF both end a line; a header is '[' up to the last ']' on its line, its name
-// trimmed; only the first of duplicate sections counts.
-void parseSections(ParsedFile& parsed) {
-  std::string_view rest(parsed.content);
-  if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
-    rest.remove_prefix(3);
-  }
-  SectionLines* current = &parsed.nameless;
-  while (!rest.empty()) {
-    const size_t end = std::min(rest.find_first_of("\r\n"), rest.size());
-    std::string_view line = rest.substr(0, end);
-    rest.remove_prefix(std::min(end + 1, rest.size()));
-    line = trimProfileBlanks(line.substr(0, line.find('\0')));
-    const size_t close = line.rfind(']');
-    if (!line.empty() && line.front() == '[' && close != std::string_view::npos) {
-      const auto [found, inserted] = parsed.sections.try_emplace(
-          foldProfileCase(trimProfileBlanks(line.substr(1, close - 1))));
-      current = inserted ? &found->second : nullptr;
-      continue;
-    }
-    if (current == nullptr || line.empty()) {
-      continue;
-    }
-    const size_t equals = line.find('=');
-    std::string entry(trimProfileBlanks(line.substr(0, equals)));
-    if (equals != std::string_view::npos) {
-      entry += '=';
-      entry += trimProfileBlanks(line.substr(equals + 1));
-    }
-    entry += '\0';
-    current->withComments += entry;
-    if (line.front() != ';') {
-      current->withoutComments += entry;
-    }
-  }
-}
-
 ParsedFile& parsedFile(const char* path) {
   thread_local std::string content;
   readWholeFile(path, content);
-  if (content != lastFile.content) {
-    lastFile.nameless = SectionLines{};
-    lastFile.sections.clear();
+  // A thread's first file is split even when it is empty or missing, like lastFile's bytes.
+  if (content != lastFile.content || lastFile.lines.sections.empty()) {
     lastFile.content.swap(content);
-    parseSections(lastFile);
+    lastFile.lines = splitIniLines(lastFile.content);
+    lastFile.reads.assign(lastFile.lines.sections.size(), SectionReads{});
   }
   return lastFile;
 }
 
-// section: the name as asked, compared with the trimmed header names; empty names the
-// lines before the first header.
-SectionLines* findSection(ParsedFile& file, std::string_view section) {
-  if (section.empty()) {
-    return &file.nameless;
-  }
-  const auto found = file.sections.find(foldProfileCase(section));
-  return found == file.sections.end() ? nullptr : &found->second;
+// section: the name as asked; empty names the lines before the first header, whatever
+// they hold.
+const IniSectionText* findSection(const ParsedFile& file, std::string_view section) {
+  return section.empty() ? &file.lines.sections[0] : findIniSection(file.lines, section);
+}
+
+SectionReads& readsOf(ParsedFile& file, const IniSectionText& section) {
+  return file.reads[static_cast<size_t>(&section - file.lines.sections.data())];
 }
 
 }  // namespace
 
 std::string readProfileSection(const char* path, const char* section) {
-  const SectionLines* lines = findSection(parsedFile(path), section);
-  return (lines == nullptr ? std::string() : lines->withoutComments) + '\0';
+  ParsedFile& file = parsedFile(path);
+  const IniSectionText* lines = findSection(file, section);
+  if (lines == nullptr) {
+    return std::string(1, '\0');
+  }
+  SectionReads& reads = readsOf(file, *lines);
+  if (!reads.sectionTextBuilt) {
+    for (const IniKeyLine& key : lines->keys) {
+      if (key.comment) {
+        continue;
+      }
+      reads.sectionText += key.key;
+      if (key.hasEquals) {
+        reads.sectionText += '=';
+        reads.sectionText += key.value;
+      }
+      reads.sectionText += '\0';
+    }
+    reads.sectionTextBuilt = true;
+  }
+  return reads.sectionText + '\0';
 }
 
 void readProfileString(const char* path, const char* section, const char* key, char* out,
                        size_t capacity) {
-  SectionLines* lines = findSection(parsedFile(path), trimProfileBlanks(section));
-  if (lines == nullptr) {
-    lookupIniValue(IniSection{}, key, out, capacity);
-    return;
+  ParsedFile& file = parsedFile(path);
+  const IniSectionText* lines = findSection(file, trimProfileBlanks(section));
+  std::string_view value;
+  if (lines != nullptr) {
+    SectionReads& reads = readsOf(file, *lines);
+    if (!reads.keysIndexed) {
+      reads.keys = indexIniKeys(*lines);
+      reads.keysIndexed = true;
+    }
+    const auto found = reads.keys.find(foldProfileCase(trimProfileBlanks(key)));
+    if (found != reads.keys.end()) {
+      value = lines->keys[found->second].value;
+    }
   }
-  if (!lines->keysParsed) {
-    lines->keys = parseIniSection(lines->withComments);
-    lines->keysParsed = true;
-  }
-  lookupIniValue(lines->keys, key, out, capacity);
+  copyProfileValue(value, out, capacity);
 }
 
 int readProfileInt(const char* path, const char* section, const char* key, int defaultValue) {

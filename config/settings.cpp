@@ -60,27 +60,18 @@ static void readLayout() {
   }
 }
 
-// "7" for an any-channel entry, "7:3" (number:channel) for a channel entry.
-static void formatControlKey(int index, char* key, size_t capacity) {
-  if (index < kAnyChannelCount) {
-    snprintf(key, capacity, "%d", anyChannelIndex(index));
-  } else {
-    snprintf(key, capacity, "%d:%d", numberOfIndex(index), channelOfIndex(index));
-  }
-}
-
 // One section read for all 2176 keys: a private-profile call per key costs far more than
 // the whole section parsed in memory, and gives the same values.
 static void readDefinitions(ControlKind kind) {
   const bool notes = kind == ControlKind::Note;
-  const IniSection section = parseIniSection(
-      readProfileSection(settingsPath, notes ? kNotesSection : kControllersSection));
+  const IniSection section =
+      parseIniSection(readProfileSection(settingsPath, controlSection(notes)));
   for (int index = 0; index < kControlCount; ++index) {
     int16_t& defined = notes ? controlMap.noteDefined[index] : controlMap.controllerDefined[index];
     defined = 0;
     char key[16];
     char value[kValueCapacity];
-    formatControlKey(index, key, sizeof key);
+    controlEntryKey(index, key, sizeof key);
     lookupIniValue(section, key, value, sizeof value);
     if (value[0] == '\0') {
       continue;

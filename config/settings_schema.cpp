@@ -3,10 +3,11 @@
 #include <cstdio>
 
 #include "base/steps.h"
+#include "midi/control_map.h"
 
 static constexpr SettingKey integerKey(const char* key, int32_t Settings::*field,
                                        int32_t defaultValue) {
-  return {"background", key, SettingKind::Integer, field, nullptr, nullptr, defaultValue};
+  return {kBackgroundSection, key, SettingKind::Integer, field, nullptr, nullptr, defaultValue};
 }
 
 static constexpr SettingKey pathKey(const char* section, const char* key,
@@ -15,23 +16,23 @@ static constexpr SettingKey pathKey(const char* section, const char* key,
 }
 
 static constexpr SettingKey rectangleKey(const char* key, ControlRect Settings::*field) {
-  return {"background", key, SettingKind::Rectangle, nullptr, nullptr, field, 0};
+  return {kBackgroundSection, key, SettingKind::Rectangle, nullptr, nullptr, field, 0};
 }
 
 const SettingKey kSettingKeys[] = {
     integerKey("Width", &Settings::width, 800),
     integerKey("Height", &Settings::height, 680),
     integerKey("showmidichannels", &Settings::showmidichannels, 0),
-    pathKey("background", "red_bitmap", &Settings::redBitmap),
-    pathKey("background", "green_bitmap", &Settings::greenBitmap),
-    pathKey("background", "off_bitmap", &Settings::offBitmap),
+    pathKey(kBackgroundSection, "red_bitmap", &Settings::redBitmap),
+    pathKey(kBackgroundSection, "green_bitmap", &Settings::greenBitmap),
+    pathKey(kBackgroundSection, "off_bitmap", &Settings::offBitmap),
     integerKey("Meter_left", &Settings::meterLeft, 0),
     integerKey("Meter_top", &Settings::meterTop, 0),
     integerKey("Bitmap_left", &Settings::bitmapLeft, 0),
     integerKey("Bitmap_top", &Settings::bitmapTop, 0),
-    pathKey("background", "meter_on", &Settings::meterOn),
-    pathKey("audio", "loop", &Settings::loopPath),
-    pathKey("background", "meter_off", &Settings::meterOff),
+    pathKey(kBackgroundSection, "meter_on", &Settings::meterOn),
+    pathKey(kAudioSection, "loop", &Settings::loopPath),
+    pathKey(kBackgroundSection, "meter_off", &Settings::meterOff),
     rectangleKey("text_window", &Settings::textWindow),
     rectangleKey("video_button", &Settings::videoButton),
     rectangleKey("continue_button", &Settings::continueButton),
@@ -46,12 +47,33 @@ void numberedKey(const char* stem, int step, int second, char* out, size_t capac
   }
 }
 
-const SettingKey& settingKeyOf(char (Settings::*path)[kPathCapacity]) {
+void controlEntryKey(int index, char* out, size_t capacity) {
+  if (index < kAnyChannelCount) {
+    std::snprintf(out, capacity, "%d", anyChannelIndex(index));
+  } else {
+    std::snprintf(out, capacity, "%d:%d", numberOfIndex(index), channelOfIndex(index));
+  }
+}
+
+// Every field of the settings record that a fixed key fills has its key above.
+template <typename Field>
+static const SettingKey& keyFilling(Field SettingKey::*member, Field field) {
   for (const SettingKey& key : kSettingKeys) {
-    if (key.path == path) {
+    if (key.*member == field) {
       return key;
     }
   }
-  // Every path field has its key above; the settings record has no other path.
   return kSettingKeys[0];
+}
+
+const SettingKey& settingKeyOf(char (Settings::*path)[kPathCapacity]) {
+  return keyFilling(&SettingKey::path, path);
+}
+
+const SettingKey& settingKeyOf(int32_t Settings::*integer) {
+  return keyFilling(&SettingKey::integer, integer);
+}
+
+const SettingKey& settingKeyOf(ControlRect Settings::*rectangle) {
+  return keyFilling(&SettingKey::rectangle, rectangle);
 }

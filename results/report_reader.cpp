@@ -90,9 +90,9 @@ std::string quoted(std::string_view line) {
 }
 
 const char* kindOf(const ModelStep& step) {
-  return step.section.step == kStepControllerTest ? "controllers"
+  return step.section.step == kStepControllerTest ? "controllers"  // not a settings key
          : step.section.step == kStepNoteRxTest   ? "LED notes"
-                                                  : "notes";
+                                                  : "notes";  // not a settings key
 }
 
 // Evidence for which kind of stranger a report is, over the whole file.

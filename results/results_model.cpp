@@ -9,6 +9,7 @@
 #include "config/ini_section.h"
 #include "config/profile.h"
 #include "config/settings.h"
+#include "config/settings_schema.h"
 
 static std::string launcherValue(const std::string& launcher, const std::string& section,
                                  const char* key) {
@@ -21,9 +22,10 @@ static std::string launcherValue(const std::string& launcher, const std::string&
 static std::vector<std::string> mappedProfiles(const std::string& launcher,
                                                const IniDocument& ini) {
   std::vector<std::string> profiles;
-  const IniSectionLines* midi = findSection(ini, "midi");
+  const IniSectionLines* midi = findSection(ini, kLauncherPortSection);
   for (size_t i = 0; midi != nullptr && i < midi->lines.size(); ++i) {
-    const std::string profile = launcherValue(launcher, "midi", midi->lines[i].key.c_str());
+    const std::string profile =
+        launcherValue(launcher, kLauncherPortSection, midi->lines[i].key.c_str());
     bool seen = profile.empty();
     for (const std::string& known : profiles) {
       seen = seen || foldProfileCase(known) == foldProfileCase(profile);
@@ -57,7 +59,7 @@ static bool settingsOfProfile(const ModelRequest& request, const std::string& op
     why = "the launcher file has no device profile [" + profile + "]";
     return false;
   }
-  const std::string value = launcherValue(open, profile, "settings");
+  const std::string value = launcherValue(open, profile, kLauncherSettingsKey);
   if (value.empty()) {
     why = "device profile [" + profile + "] names no settings file";
     return false;
@@ -65,7 +67,7 @@ static bool settingsOfProfile(const ModelRequest& request, const std::string& op
   const std::string stationPath = settingsStationPath(value);
   std::snprintf(settingsPath, sizeof settingsPath, "%s", openablePath(stationPath).c_str());
   std::snprintf(asioDriverName, sizeof asioDriverName, "%s",
-                launcherValue(open, profile, "audio").c_str());
+                launcherValue(open, profile, kLauncherAudioKey).c_str());
   model.profile = profile;
   model.settingsShown =
       displayPath(stationFolderOf(request.stationFolder.empty() ? typedFolderOf(request.path)
@@ -123,6 +125,7 @@ bool loadResultsModel(const ModelRequest& request, ResultsModel& model, std::str
     return false;
   }
   loadSettings();
+  // The CSV files' names: not a settings key.
   static const char* kCsvNames[kReportTestSectionCount] = {"notes", "controllers", "leds"};
   size_t controls = 0;
   for (int s = 0; s < kReportTestSectionCount; ++s) {

@@ -139,6 +139,7 @@ static nlohmann::json noteJson(const FileNote& note) {
 
 nlohmann::json resultsJson(const ResultsModel& model, const Tally& tally) {
   nlohmann::json json;
+  // The JSON's field names: not a settings key.
   json["model"] = {{"settings", model.settingsShown}, {"profile", model.profile}};
   const int units = tally.unitsRead;
   json["units"] = {{"read", units}, {"setAside", tally.setAside.size()}};

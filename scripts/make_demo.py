@@ -21,7 +21,7 @@ TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 ROOT = os.path.join(TOP, "demo")
 # The scenarios' writer of settings files, bitmaps and WAVs: the demo is written as they are.
 sys.path.insert(0, os.path.join(TOP, "tests", "e2e"))
-from harness.files import ini_text, picture_bytes, wav_bytes  # noqa: E402
+from harness.files import launcher_text, picture_bytes, settings_text, wav_bytes  # noqa: E402
 
 PORT_NAME = "Velk DJ-2"  # the unit's MIDI port name
 PROFILE = "VelkDJ2"  # device profile section and model folder
@@ -280,9 +280,9 @@ def model_path(name):
 
 
 def launcher_bytes():
-    return ini_text({"midi": {PORT_NAME: PROFILE},
-                     PROFILE: {"settings": model_path(SETTINGS_NAME), "audio": ASIO_NAME}},
-                    head=["; Maps MIDI input port names to device profiles."]).encode("ascii")
+    return launcher_text({PORT_NAME: PROFILE},
+                         {PROFILE: {"settings": model_path(SETTINGS_NAME), "audio": ASIO_NAME}},
+                         head=["; Maps MIDI input port names to device profiles."]).encode("ascii")
 
 
 def rect_text(rect):
@@ -335,7 +335,7 @@ def settings_bytes():
     for key, (prefix, _) in TEXT_PAGES.items():
         path = model_path(text_file_name(key))
         sections["text"][key] = f"{prefix},{path}" if prefix else path
-    return ini_text(sections, head).encode("ascii")
+    return settings_text(sections, head).encode("ascii")
 
 
 # --------------------------------------------------------------------------------------------

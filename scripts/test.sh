@@ -16,10 +16,11 @@ step() { printf '\n=== %s\n' "$*"; }
 step "Installing build and test dependencies"
 scripts/install-deps.sh
 
-step "Formatting (.clang-format), the floors of the includes, each file its own header, the demo model against its generator"
+step "Formatting (.clang-format), the floors of the includes, each file its own header, settings keys only in the schema, the demo model against its generator"
 git ls-files -z '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 /usr/bin/python3 scripts/check-floors.py
 /usr/bin/python3 scripts/check-own-headers.py
+/usr/bin/python3 scripts/check-keys.py
 /usr/bin/python3 scripts/make_demo.py --check
 
 step "Native build (ASan/UBSan) and unit tests"

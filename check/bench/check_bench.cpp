@@ -9,6 +9,8 @@
 
 #include "base/steps.h"
 #include "check/check_run.h"
+#include "check/model_check.h"
+#include "config/settings_schema.h"
 #include "midi/control_map.h"
 
 namespace fs = std::filesystem;
@@ -61,14 +63,12 @@ fs::path writeFullMap() {
       << "meter_on=Full\\meter.bmp\r\nmeter_off=Full\\meter.bmp\r\nBitmap_left=10\r\n"
       << "Bitmap_top=10\r\ntext_window=10,420,600,200\r\nvideo_button=700,600,150,30\r\n"
       << "continue_button=700,650,150,30\r\n";
-  for (const char* section : {"notes", "controllers"}) {
+  for (const char* section : {kNotesSection, kControllersSection}) {
     ini << "[" << section << "]\r\n";
     for (int index = 0; index < kControlCount; ++index) {
       const int x = numberOfIndex(index) * kCellWidth, y = channelOfIndex(index) * kCellHeight;
-      const std::string key =
-          index < kAnyChannelCount
-              ? std::to_string(index)
-              : std::to_string(numberOfIndex(index)) + ":" + std::to_string(channelOfIndex(index));
+      char key[16];
+      controlEntryKey(index, key, sizeof key);
       ini << key << "=" << x << "," << y << "," << kCellWidth << "," << kCellHeight
           << (section[0] == 'n' ? ",1" : "") << "\r\n";
     }
@@ -76,9 +76,9 @@ fs::path writeFullMap() {
   ini << "[text]\r\n";
   // Every page of the note and controller tests, and the LED test's own text.
   for (int step = kStepNoteTest; step <= kStepNoteRxTest; ++step) {
-    ini << "text" << stepNumber(step) << "=Full\\page.txt\r\n";
+    ini << numberedKeyText(kPageStem, step, -1) << "=Full\\page.txt\r\n";
     for (int page = 1; step != kStepNoteRxTest && page <= 16; ++page) {
-      ini << "text" << stepNumber(step) << "_" << page << "=" << page << ",Full\\page.txt\r\n";
+      ini << numberedKeyText(kPageStem, step, page - 1) << "=" << page << ",Full\\page.txt\r\n";
     }
   }
   std::ofstream(root / "Full" / "page.txt", std::ios::binary) << "Press every control.\r\n";

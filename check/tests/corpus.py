@@ -254,6 +254,9 @@ CASES = [
     ("loop-short", lambda m: m.write("VelkDJ2/loop.wav", m.read("VelkDJ2/loop.wav")[:-1000]),
      [(W, "loop-short", "settings", "loop=")]),
     ("loop-rate", wav_field(24, "<I", 48000), [(W, "loop-rate", "settings", "loop=")]),
+    ("loop-format-short", wav_field(16, "<I", 14), [(E, "loop-layout", "settings", "loop=")]),
+    ("loop-block-align", wav_field(32, "<H", 2), [(E, "loop-layout", "settings", "loop=")]),
+    ("loop-data-huge", wav_field(42, "<I", 128 << 20), [(E, "loop-layout", "settings", "loop=")]),
     ("text-missing", lambda m: m.remove("VelkDJ2/text3_1.txt"), [(W, "text-missing", "settings", "text3_1=")]),
     ("text-long", text_file("text8.txt", lambda d: d + b"More text for the last page.\r\n" * 30),
      [(W, "text-long", "VelkDJ2/text8.txt",
@@ -334,5 +337,10 @@ MESSAGES = {
     "launcher-mark": ["never finds section [midi] and reads none of its 1 keys"],
     "settings-mark": ["[sequence] the file starts with a UTF-8 byte-order mark"],
     "loop-short": ["its data chunk says 176400 bytes, the file holds 175400 of them"],
+    "loop-layout": ["does not play: it holds 8-bit PCM with 2 channels; the station plays 16-bit"],
+    # The loader's own reasons, not a guess at them from a second reading of the file.
+    "loop-format-short": ['does not play: its "fmt " chunk holds 14 bytes, too few for a format'],
+    "loop-block-align": ["does not play: its format says 2 bytes per frame, not 4 for 16-bit"],
+    "loop-data-huge": ["does not play: its data chunk claims 134217728 bytes, more than a loop"],
     "rect-wraps": ["rectangle 854,110,2147483000,160 reaches past the panel picture"],
 }

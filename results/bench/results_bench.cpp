@@ -8,6 +8,7 @@
 
 #include "check/model_check.h"
 #include "config/settings.h"
+#include "config/settings_schema.h"
 #include "report/report.h"
 #include "report/results.h"
 #include "results/tally.h"
@@ -24,7 +25,7 @@ const fs::path kRoot = fs::temp_directory_path() / "velk-results-bench";
 std::string writeFullModel() {
   fs::create_directories(kRoot);
   std::ofstream ini(kRoot / "Full.ini", std::ios::binary);
-  for (const char* section : {"notes", "controllers"}) {
+  for (const char* section : {kNotesSection, kControllersSection}) {
     ini << "[" << section << "]\r\n";
     for (int index = 0; index < kControlCount; ++index) {
       ini << controlKey(index) << "=" << numberOfIndex(index) * 7 << ","

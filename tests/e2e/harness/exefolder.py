@@ -4,7 +4,7 @@ import shutil
 from pathlib import Path
 
 from .facts import LAUNCHER
-from .files import bmp_bytes, ini_text
+from .files import bmp_bytes, ini_text, launcher_text
 
 
 class ExeFolder:
@@ -32,7 +32,7 @@ class ExeFolder:
 
     def write_launcher(self, midi, profiles):
         """The launcher file: [midi] port name -> profile, then each profile's section."""
-        return self.write_ini(LAUNCHER, {"midi": midi, **profiles})
+        return self.write_text(LAUNCHER, launcher_text(midi, profiles))
 
     def write_bmp(self, name, width, height, color, rects=()):
         self.path(name).write_bytes(bmp_bytes(width, height, color, rects))

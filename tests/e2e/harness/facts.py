@@ -99,25 +99,45 @@ ABOUT_LINES = (PROGRAM_NAME + " Version " + VERSION,
                _one(r'^\s*LTEXT "([^"]*)", -1, 49, 20', _RC))
 
 
-def _setting_keys():
+def _schema_names():
+    """{constant: text} of the names config/settings_schema.h writes once: sections, stems,
+    the launcher file's section and keys."""
+    text = (ROOT / "config" / "settings_schema.h").read_text()
+    names = dict(re.findall(r'^constexpr const char\* (k\w+) = "([^"]*)";$', text, re.M))
+    if not names:
+        raise LookupError("config/settings_schema.h: no names found")
+    return names
+
+
+def _setting_keys(names):
     """{key: (section, kind, default)} of the settings file's fixed keys, in the loader's
     order, from the schema the loader walks (config/settings_schema.cpp); kind is "integer",
     "path" or "rectangle", default the integer's default (None for the others)."""
     text = (ROOT / "config" / "settings_schema.cpp").read_text()
+    sections = dict(re.findall(r"^static constexpr SettingKey (integer|rectangle)Key\(.*?"
+                               r"return \{(k\w+),", text, re.M | re.S))
     keys = {}
     for kind, args in re.findall(r"^\s*(integer|path|rectangle)Key\((.*)\),$", text, re.M):
         parts = [part.strip() for part in args.split(",")]
-        strings = [part.strip('"') for part in parts if part.startswith('"')]
-        section = strings[0] if kind == "path" else "background"
+        section = names[parts[0] if kind == "path" else sections[kind]]
+        key = (parts[1] if kind == "path" else parts[0]).strip('"')
         default = int(parts[-1]) if kind == "integer" else None
-        keys[strings[-1]] = (section, kind, default)
+        keys[key] = (section, kind, default)
     if not keys:
         raise LookupError("config/settings_schema.cpp: no keys found")
     return keys
 
 
+SCHEMA_NAMES = _schema_names()
 # -- the settings file's fixed keys, as the loader reads them ----------------------------------
-SETTING_KEYS = _setting_keys()
+SETTING_KEYS = _setting_keys(SCHEMA_NAMES)
+SETTING_SECTIONS = [v for k, v in SCHEMA_NAMES.items()
+                    if k.endswith("Section") and not k.startswith("kLauncher")]
+SEQUENCE_STEM, PAGE_STEM, VIDEO_STEM = (SCHEMA_NAMES[k] for k in
+                                        ("kSequenceStem", "kPageStem", "kVideoStem"))
+# -- the launcher file beside the exe --------------------------------------------------------
+LAUNCHER_PORT_SECTION = SCHEMA_NAMES["kLauncherPortSection"]
+LAUNCHER_KEYS = (SCHEMA_NAMES["kLauncherSettingsKey"], SCHEMA_NAMES["kLauncherAudioKey"])
 
 
 def channel_title(flags):

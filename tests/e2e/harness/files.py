@@ -1,7 +1,12 @@
 """The one writer of the files a model is made of, for the scenarios and for the demo
 generator (scripts/make_demo.py): INI text, 24-bit BMP pictures and 16-bit stereo PCM WAV
-loops, byte for byte as the station's readers take them."""
+loops, byte for byte as the station's readers take them. The names of settings and launcher
+files come from the station's schema (facts): a key written here that the schema does not
+have stops the writer, so no list of key names is kept beside it."""
+import re
 import struct
+
+from . import facts
 
 
 def ini_text(sections, head=()):
@@ -16,6 +21,51 @@ def ini_text(sections, head=()):
         items = entries.items() if isinstance(entries, dict) else entries
         lines.extend(item if isinstance(item, str) else "%s=%s" % item for item in items)
     return "".join(line + "\r\n" for line in lines)
+
+
+_NUMBERED = {facts.SCHEMA_NAMES["kSequenceSection"]: facts.SEQUENCE_STEM,
+             facts.SCHEMA_NAMES["kTextSection"]: facts.PAGE_STEM,
+             facts.SCHEMA_NAMES["kVideoSection"]: facts.VIDEO_STEM}
+_CONTROL_SECTIONS = (facts.SCHEMA_NAMES["kNotesSection"], facts.SCHEMA_NAMES["kControllersSection"])
+
+
+def _keys(entries):
+    items = entries.items() if isinstance(entries, dict) else entries
+    return [item[0] for item in items if not isinstance(item, str)]
+
+
+def _settings_key_fault(section, key):
+    """Why [section] key is not one the schema names (the station may still skip it: a
+    scenario writes keys of the right shape that no step reads); None when it is."""
+    if section in _NUMBERED:
+        shaped = re.fullmatch(r"%s\d+(_\d+)?" % _NUMBERED[section], key)
+    elif section in _CONTROL_SECTIONS:
+        shaped = re.fullmatch(r"\d+(:\d+)?", key)
+    else:
+        shaped = facts.SETTING_KEYS.get(key, (None,))[0] == section
+    return None if shaped else "[%s] %s is not a key of the settings schema" % (section, key)
+
+
+def settings_text(sections, head=()):
+    """ini_text of a settings file whose every section and key the schema names."""
+    for section, entries in sections.items():
+        if section not in facts.SETTING_SECTIONS:
+            raise KeyError("[%s] is not a section of the settings schema" % section)
+        for key in _keys(entries):
+            fault = _settings_key_fault(section, key)
+            if fault:
+                raise KeyError(fault)
+    return ini_text(sections, head)
+
+
+def launcher_text(midi, profiles, head=()):
+    """ini_text of a launcher file: [midi] port name -> profile, then each profile's keys."""
+    for profile, entries in profiles.items():
+        unknown = [key for key in _keys(entries) if key not in facts.LAUNCHER_KEYS]
+        if unknown:
+            raise KeyError("[%s] %s: a device profile holds only %s" % (
+                profile, ", ".join(unknown), " and ".join(facts.LAUNCHER_KEYS)))
+    return ini_text({facts.LAUNCHER_PORT_SECTION: midi, **profiles}, head)
 
 
 def picture_bytes(width, height, pixels):

@@ -4,6 +4,7 @@ one is on screen. The default is a minimal model; presets (midi_model, audio_mod
 its fields."""
 from dataclasses import dataclass, field
 
+from .files import settings_text
 from .vmidi import UNIT_NAME
 
 OFF_COLOUR = (40, 90, 200)
@@ -94,7 +95,7 @@ class Model:
         if self.audio is not None:
             entry["audio"] = self.audio
         folder.write_launcher({self.port: self.profile}, {self.profile: entry})
-        folder.write_ini(self.settings_file, self.settings())
+        folder.write_text(self.settings_file, settings_text(self.settings()))
         for key, name in BITMAP_FILES.items():
             size = self.meter_size if key.startswith("meter") else self.panel_size
             folder.write_bmp(name, size[0], size[1], self.colours[key])
