@@ -92,6 +92,8 @@ VELK_CHECK="$root/build/native/check/velk-check" VELK_CHECK_EXE="$root/build/min
   VELK_CHECK_REQUIRE_EXE=1 /usr/bin/python3 -m pytest -q check/tests -k windows_checker
 # Everything that crosses the driver, MIDI or start-up: the virtual unit, the audio host on
 # its own against the loopback driver, start-up, the whole MIDI run, the whole audio run in
-# every sample type, failing driver start-ups and faults.
+# every sample type, failing driver start-ups and faults; and the video launch, whose
+# %ProgramFiles% is the x86 folder for a 32-bit process.
 VELK_BUILD_DIR="$root/build/mingw32" /usr/bin/python3 -m pytest -q -s tests/e2e/test_vmidi.py \
-  tests/e2e/test_asio_host.py tests/e2e/test_startup.py tests/e2e/test_midi_run.py tests/e2e/test_audio.py
+  tests/e2e/test_asio_host.py tests/e2e/test_startup.py tests/e2e/test_midi_run.py tests/e2e/test_audio.py \
+  tests/e2e/test_video.py
